@@ -1,0 +1,91 @@
+#include "app/mainwindow.h"
+
+#include "link/delay.h"
+#include "params/records.h"
+#include "settings/formsettings.h"
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QSerialPort>
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    port = new QSerialPort(this);
+    formSettings = std::make_unique<FormSettings>();
+
+    flowControlRs485 = "0";
+    SETIDString = "SETID=0,;";
+    SETLOGString = "SETLOG=0;";
+    SETCSDString = "SETCSD=7,0,1;";
+    PASSETString = "PASSET=KVR38;";
+    SETCONFString = "SETCONF=0,0,0,0,0,0;";
+    sim1Mode = sim2Mode = prioritySim = comActive = rsActive = canActive = "0";
+
+    initForm();
+    paramsKeyList = records::paramsKeyList();
+
+    connect(port, SIGNAL(readyRead()), this, SLOT(on_portReadyRead()));
+    connect(this, SIGNAL(sendSETIDStringFromMainWindow(QString)), formSettings.get(),
+            SLOT(slotGetSETIDStringFromMainWindow(QString)));
+    connect(this, SIGNAL(sendSETLOGStringFromMainWindow(QString)), formSettings.get(),
+            SLOT(slotGetSETLOGStringFromMainWindow(QString)));
+    connect(this, SIGNAL(sendSETCSDStringFromMainWindow(QString)), formSettings.get(),
+            SLOT(slotGetSETCSDStringFromMainWindow(QString)));
+    connect(this, SIGNAL(sendPASSETStringFromMainWindow(QString)), formSettings.get(),
+            SLOT(slotGetPASSETStringFromMainWindow(QString)));
+    connect(formSettings.get(), SIGNAL(sendSETIDStringToWindow(QString)), this,
+            SLOT(slotGetSETIDStringFromSettingsWindow(QString)));
+    connect(formSettings.get(), SIGNAL(sendSETLOGStringToWindow(QString)), this,
+            SLOT(slotGetSETLOGStringFromSettingsWindow(QString)));
+    connect(formSettings.get(), SIGNAL(sendSETCSDStringToWindow(QString)), this,
+            SLOT(slotGetSETCSDStringFromSettingsWindow(QString)));
+    connect(formSettings.get(), SIGNAL(sendPASSETStringToWindow(QString)), this,
+            SLOT(slotGetPASSETStringFromSettingsWindow(QString)));
+
+    findModemPort();
+    finishForm();
+}
+
+MainWindow::~MainWindow()
+{
+    // Never had a port (no serial port at all): there is nowhere to send the shutdown record.
+    if (!port->portName().isEmpty()) {
+        sendToModem("DEBUG=L0;");
+        delayMs(50);
+    }
+    port->close();
+    delete ui;
+}
+
+QString MainWindow::recordText(const QString &key) const
+{
+    static const QMap<QString, QString MainWindow::*> members{
+        {"SETCOM", &MainWindow::SETCOMString},   {"SETRS", &MainWindow::SETRSString},
+        {"SETCAN", &MainWindow::SETCANString},   {"SETSIM1", &MainWindow::SETSIM1String},
+        {"SETSIM2", &MainWindow::SETSIM2String}, {"ADMTEL1", &MainWindow::ADMTEL1String},
+        {"ADMTEL2", &MainWindow::ADMTEL2String}, {"ADMTEL3", &MainWindow::ADMTEL3String},
+        {"ADMTEL4", &MainWindow::ADMTEL4String}, {"ADMTEL5", &MainWindow::ADMTEL5String},
+        {"CSDTEL1", &MainWindow::CSDTEL1String}, {"CSDTEL2", &MainWindow::CSDTEL2String},
+        {"CSDTEL3", &MainWindow::CSDTEL3String}, {"CSDTEL4", &MainWindow::CSDTEL4String},
+        {"CSDTEL5", &MainWindow::CSDTEL5String}, {"SETURL1", &MainWindow::SETURL1String},
+        {"SETURL2", &MainWindow::SETURL2String}, {"SETURL3", &MainWindow::SETURL3String},
+        {"SETURL4", &MainWindow::SETURL4String}, {"SETURL5", &MainWindow::SETURL5String},
+        {"SETCONF", &MainWindow::SETCONFString}, {"SETID", &MainWindow::SETIDString},
+        {"SETLOG", &MainWindow::SETLOGString},   {"SETCSD", &MainWindow::SETCSDString},
+        {"PASSET", &MainWindow::PASSETString},   {"SERVER", &MainWindow::SERVERString}};
+    const auto it = members.constFind(key);
+    return it == members.constEnd() ? QString() : this->*(it.value());
+}
+
+void MainWindow::on_toolButton_settings_clicked()
+{
+    formSettings->show();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    formSettings->close();
+    port->close();
+    event->accept();
+}

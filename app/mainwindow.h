@@ -1,0 +1,207 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QCloseEvent;
+class QSerialPort;
+class FormSettings;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The configurator's main window: the form, the one serial port, the record texts of the 26 parameter
+// keys and the settings window. Its members are implemented by area: app/ (lifecycle), editor/ (form and
+// editing handlers), link/ (port search, send and receive, write), params/ (parser, read and validation),
+// files/ (parameter files).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The record text currently held for a key ("SETCOM" ... "SERVER"); empty for an unknown key.
+    QString recordText(const QString &key) const;
+    const QMap<QString, QString> &parsedParams() const { return paramsMap; }
+    const QMap<QString, QString> &writtenParams() const { return writtenParamsMap; }
+    FormSettings *settingsWindow() const { return formSettings.get(); }
+    QSerialPort *serialPort() const { return port; }
+
+signals:
+    void sendSETIDStringFromMainWindow(QString str);
+    void sendSETLOGStringFromMainWindow(QString str);
+    void sendSETCSDStringFromMainWindow(QString str);
+    void sendPASSETStringFromMainWindow(QString str);
+
+public slots:
+    // --- params/: the parser of a parameter set.
+    void slotGetAllParams(QByteArray data);
+
+    // --- editor/: the four records that come from the settings window.
+    void slotGetSETIDStringFromSettingsWindow(QString str);
+    void slotGetSETLOGStringFromSettingsWindow(QString str);
+    void slotGetSETCSDStringFromSettingsWindow(QString str);
+    void slotGetPASSETStringFromSettingsWindow(QString str);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    // --- app/
+    void on_toolButton_settings_clicked();
+
+    // --- link/: search, command line, receive path, information fields, write.
+    void on_comboBox_portList_currentIndexChanged(const QString &arg1);
+    void on_portReadyRead();
+    void on_lineEdit_commandToModem_textChanged(const QString &arg1);
+    void on_toolButton_clicked();
+    void on_lineEdit_modemModel_textChanged(const QString &arg1);
+    void on_lineEdit_IMEILevel_textChanged(const QString &arg1);
+    void on_lineEdit_operator_textChanged(const QString &arg1);
+    void on_lineEdit_signalLevel_textChanged(const QString &arg1);
+    void on_lineEdit_controllerPO_textChanged(const QString &arg1);
+    void on_lineEdit_GSMModulePO_textChanged(const QString &arg1);
+    void on_toolButton_writeModemParams_clicked();
+
+    // --- params/: reading a set from the modem.
+    void on_toolButton_readModemParams_clicked();
+
+    // --- files/
+    void on_toolButton_saveToFile_clicked();
+    void on_toolButton_loadFromFile_clicked();
+
+    // --- editor/: editing handlers.
+    void on_lineEdit_csdNumber1_textChanged(const QString &arg1);
+    void on_lineEdit_csdNumber2_textChanged(const QString &arg1);
+    void on_lineEdit_csdNumber3_textChanged(const QString &arg1);
+    void on_lineEdit_csdNumber4_textChanged(const QString &arg1);
+    void on_lineEdit_csdNumber5_textChanged(const QString &arg1);
+    void on_lineEdit_controlNumber1_textChanged(const QString &arg1);
+    void on_lineEdit_controlNumber2_textChanged(const QString &arg1);
+    void on_lineEdit_controlNumber3_textChanged(const QString &arg1);
+    void on_lineEdit_controlNumber4_textChanged(const QString &arg1);
+    void on_lineEdit_controlNumber5_textChanged(const QString &arg1);
+
+    void on_lineEdit_pinSIM1_textChanged(const QString &arg1);
+    void on_lineEdit_userNameGPRSSIM1_textChanged(const QString &arg1);
+    void on_lineEdit_passwordGPRSSIM1_textChanged(const QString &arg1);
+    void on_lineEdit_pointAPNGPRSSIM1_textChanged(const QString &arg1);
+    void on_lineEdit_pinSIM2_textChanged(const QString &arg1);
+    void on_lineEdit_userNameGPRSSIM2_textChanged(const QString &arg1);
+    void on_lineEdit_passwordGPRSSIM2_textChanged(const QString &arg1);
+    void on_lineEdit_pointAPNGPRSSIM2_textChanged(const QString &arg1);
+
+    void on_comboBox_rs232BaudRate_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs232DataBits_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs232Parity_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs232StopBits_currentIndexChanged(const QString &arg1);
+    void on_comboBox_dataControlRs232_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs485BaudRate_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs485DataBits_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs485Parity_currentIndexChanged(const QString &arg1);
+    void on_comboBox_rs485StopBits_currentIndexChanged(const QString &arg1);
+    void on_comboBox_flowControlRs485_currentIndexChanged(const QString &arg1);
+    void on_comboBox_canBaudRate_currentIndexChanged(const QString &arg1);
+    void on_comboBox_canDataBits_currentIndexChanged(const QString &arg1);
+    void on_comboBox_canParity_currentIndexChanged(const QString &arg1);
+    void on_comboBox_canStopBits_currentIndexChanged(const QString &arg1);
+
+    void on_lineEdit_url1_textChanged(const QString &arg1);
+    void on_lineEdit_url2_textChanged(const QString &arg1);
+    void on_lineEdit_url3_textChanged(const QString &arg1);
+    void on_lineEdit_url4_textChanged(const QString &arg1);
+    void on_lineEdit_url5_textChanged(const QString &arg1);
+    void on_spinBox_portUrl1_valueChanged(const QString &arg1);
+    void on_spinBox_portUrl2_valueChanged(const QString &arg1);
+    void on_spinBox_portUrl3_valueChanged(const QString &arg1);
+    void on_spinBox_portUrl4_valueChanged(const QString &arg1);
+    void on_spinBox_portUrl5_valueChanged(const QString &arg1);
+    void on_spinBox_intervalUrl1_valueChanged(const QString &arg1);
+    void on_spinBox_intervalUrl2_valueChanged(const QString &arg1);
+    void on_spinBox_intervalUrl3_valueChanged(const QString &arg1);
+    void on_spinBox_intervalUrl4_valueChanged(const QString &arg1);
+    void on_spinBox_intervalUrl5_valueChanged(const QString &arg1);
+
+    void on_comboBox_sim1Mode_currentIndexChanged(const QString &arg1);
+    void on_comboBox_sim2Mode_currentIndexChanged(const QString &arg1);
+    void on_comboBox_prioritySim_currentIndexChanged(const QString &arg1);
+    void on_radioButton_comActive_clicked(bool checked);
+    void on_radioButton_rsActive_clicked(bool checked);
+    void on_radioButton_canActive_clicked(bool checked);
+    void on_radioButton_settingModeArmSIM1_clicked();
+    void on_radioButton_settingModeArmSIM1_clicked(bool checked);
+
+    // Also called directly, with true, by the validation of a parameter set.
+public slots:
+    void on_radioButton_client_clicked(bool checked);
+    void on_radioButton_server_clicked(bool checked);
+
+private slots:
+    void on_spinBox_portModeServer_valueChanged(const QString &arg1);
+    void on_spinBox_timeout_valueChanged(const QString &arg1);
+    void on_spinBox_rebootInterval_valueChanged(const QString &arg1);
+
+private:
+    // --- editor/: construction steps 1 to 12 and 14, 15 of the form's initialisation.
+    void initForm();
+    void finishForm();
+
+    // --- link/
+    void findModemPort();
+    void sendToModem(const QString &text);
+    void readAllParams();
+
+    // --- params/: the validation of a parameter set in paramsMap, shared by the read and the file load.
+    // Returns false when it stopped at a hard failure (its message already shown and closed).
+    bool validateParamSet();
+
+    Ui::MainWindow *ui = nullptr;
+    QSerialPort *port = nullptr;
+    std::unique_ptr<FormSettings> formSettings;
+
+    QByteArray bufferMainWindow;
+    QMap<QString, QString> paramsMap;
+    QMap<QString, QString> writtenParamsMap;
+    QStringList paramsKeyList;
+    QString commandToModem;
+
+    // Value lists kept for the validation; the others are used straight from records::.
+    QStringList simModeList;
+    QStringList prioritySimList;
+    QStringList simModeCodeList;
+    QStringList flagCodeList;
+    QStringList csdModeList;
+
+    // Record texts, one per key.
+    QString SETCOMString, SETRSString, SETCANString, SETSIM1String, SETSIM2String;
+    QString ADMTEL1String, ADMTEL2String, ADMTEL3String, ADMTEL4String, ADMTEL5String;
+    QString CSDTEL1String, CSDTEL2String, CSDTEL3String, CSDTEL4String, CSDTEL5String;
+    QString SETURL1String, SETURL2String, SETURL3String, SETURL4String, SETURL5String;
+    QString SETCONFString, SETIDString, SETLOGString, SETCSDString, PASSETString, SERVERString;
+
+    // Components of the records, named after their widgets.
+    QString rs232BaudRate, rs232DataBits, rs232Parity, rs232StopBits, dataControlRs232;
+    QString rs485BaudRate, rs485DataBits, rs485Parity, rs485StopBits, flowControlRs485;
+    QString canBaudRate, canDataBits, canParity, canStopBits;
+    QString pinSIM1, userNameGPRSSIM1, passwordGPRSSIM1, pointAPNGPRSSIM1;
+    QString pinSIM2, userNameGPRSSIM2, passwordGPRSSIM2, pointAPNGPRSSIM2;
+    QString portUrl1, portUrl2, portUrl3, portUrl4, portUrl5;
+    QString intervalUrl1, intervalUrl2, intervalUrl3, intervalUrl4, intervalUrl5;
+    QString sim1Mode, sim2Mode, prioritySim, comActive, rsActive, canActive; // the six SETCONF fields
+    QString serverMode, portModeServer, timeout, rebootInterval;
+
+    // Copies of the six information fields.
+    QString modemModelText, imeiText, operatorText, signalLevelText, controllerPOText, gsmModulePOText;
+
+    // --- link/ private state (added by the link code).
+
+    // --- params/ private state (added by the read code).
+};

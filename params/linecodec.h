@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The one encoding of the serial line and of the parser. It is fixed (Windows-1251 on every platform), so
+// the same parameter set gives the modem the same bytes from every workstation and Cyrillic text survives.
+namespace linecodec {
+
+QByteArray encode(const QString &text);
+// Decodes the bytes up to the first NUL byte (or all of them); a null array gives an empty text.
+QString decode(const QByteArray &bytes);
+
+} // namespace linecodec
