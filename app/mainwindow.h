@@ -158,6 +158,11 @@ private:
     void findModemPort();
     void sendToModem(const QString &text);
     void readAllParams();
+    // The receive path's connection (port readyRead -> on_portReadyRead), made at most once.
+    void attachReceivePath();
+    void detachReceivePath();
+    // Waits with delayMs until the bytes handed to the port have left the line at 9600 baud.
+    void waitForSendToLeave();
 
     // --- params/: the validation of a parameter set in paramsMap, shared by the read and the file load.
     // Returns false when it stopped at a hard failure (its message already shown and closed).

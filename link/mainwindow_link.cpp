@@ -15,3 +15,6 @@ void MainWindow::on_toolButton_writeModemParams_clicked() {}
 void MainWindow::findModemPort() {}
 void MainWindow::sendToModem(const QString &) {}
 void MainWindow::readAllParams() {}
+void MainWindow::attachReceivePath() {}
+void MainWindow::detachReceivePath() {}
+void MainWindow::waitForSendToLeave() {}
