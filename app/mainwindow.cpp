@@ -85,6 +85,8 @@ void MainWindow::on_toolButton_settings_clicked()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A read or write waiting in a nested loop sees this and gives up instead of talking on.
+    windowClosing = true;
     formSettings->close();
     port->close();
     event->accept();

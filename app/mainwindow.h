@@ -208,5 +208,29 @@ private:
 
     // --- link/ private state (added by the link code).
 
-    // --- params/ private state (added by the read code).
+    // --- params/ and the write: reads of a whole set, one link operation at a time.
+    // Holds the action buttons inert while a read or write waits in a nested event loop; started() is
+    // false when another operation is already running.
+    class LinkOperation
+    {
+    public:
+        explicit LinkOperation(MainWindow *window);
+        ~LinkOperation();
+        LinkOperation(const LinkOperation &) = delete;
+        LinkOperation &operator=(const LinkOperation &) = delete;
+        bool started() const { return owner != nullptr; }
+
+    private:
+        MainWindow *owner = nullptr;
+    };
+    friend class LinkOperation;
+    void setActionButtonsEnabled(bool enabled);
+    // Takes the reply to "READALL;" as it arrives, until it holds all 26 keys, or the line has been quiet
+    // for 250 ms once 1000 ms have passed since the command left, or 10 s.
+    QByteArray receiveParamSet();
+    // Sends one record of a write; false when the port could not be opened for it.
+    bool sendWriteRecord(const QString &text);
+    void setInterfaceFlag(const QString &flag, const QString &value);
+    bool linkBusy = false;
+    bool windowClosing = false;
 };

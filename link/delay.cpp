@@ -1,6 +1,5 @@
 #include "link/delay.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -11,8 +10,6 @@ void delayMs(int ms)
     timer.setSingleShot(true);
     QEventLoop loop;
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // quit() of the application ends nested loops too; the wait must not outlive it.
-    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
     timer.start();
     loop.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
 // Blocks the caller for ms milliseconds while the event loop keeps delivering every event (port
-// notifications, clicks, timers). Returns early only when the application is quitting.
+// notifications, clicks, timers). Once the application has been told to quit, nested loops end at once, so
+// code after a wait must not assume the time has passed.
 void delayMs(int ms);

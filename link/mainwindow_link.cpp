@@ -11,10 +11,8 @@ void MainWindow::on_lineEdit_operator_textChanged(const QString &) {}
 void MainWindow::on_lineEdit_signalLevel_textChanged(const QString &) {}
 void MainWindow::on_lineEdit_controllerPO_textChanged(const QString &) {}
 void MainWindow::on_lineEdit_GSMModulePO_textChanged(const QString &) {}
-void MainWindow::on_toolButton_writeModemParams_clicked() {}
 void MainWindow::findModemPort() {}
 void MainWindow::sendToModem(const QString &) {}
-void MainWindow::readAllParams() {}
 void MainWindow::attachReceivePath() {}
 void MainWindow::detachReceivePath() {}
 void MainWindow::waitForSendToLeave() {}

@@ -1,8 +1,94 @@
 #include "app/mainwindow.h"
 
-// Placeholders until this area lands.
-void MainWindow::on_toolButton_readModemParams_clicked() {}
+#include "params/paramcheck.h"
+#include "params/records.h"
+
+#include <QComboBox>
+#include <QDebug>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSpinBox>
+
+void MainWindow::on_toolButton_readModemParams_clicked()
+{
+    LinkOperation operation(this);
+    if (!operation.started())
+        return;
+    detachReceivePath();
+    sendToModem("READALL;");
+    bufferMainWindow = receiveParamSet();
+    if (bufferMainWindow.isEmpty()) {
+        QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+    } else {
+        slotGetAllParams(bufferMainWindow);
+        validateParamSet();
+    }
+    attachReceivePath();
+}
+
 bool MainWindow::validateParamSet()
 {
-    return false;
+    for (const paramcheck::Step &step : paramcheck::validate(paramsMap)) {
+        switch (step.kind) {
+        case paramcheck::Step::Log:
+            qDebug() << step.target << step.text;
+            break;
+        case paramcheck::Step::SetCombo: {
+            auto *combo = findChild<QComboBox *>(step.target);
+            combo->setCurrentIndex(combo->findText(step.text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+            break;
+        }
+        case paramcheck::Step::SetText:
+            findChild<QLineEdit *>(step.target)->setText(step.text);
+            break;
+        case paramcheck::Step::SetSpin:
+            findChild<QSpinBox *>(step.target)->setValue(step.number);
+            break;
+        case paramcheck::Step::SetFlag:
+            setInterfaceFlag(step.target, step.text);
+            break;
+        case paramcheck::Step::SetServerMode:
+            if (step.text == "0") {
+                findChild<QRadioButton *>("radioButton_client")->setChecked(true);
+                on_radioButton_client_clicked(true);
+            } else {
+                findChild<QRadioButton *>("radioButton_server")->setChecked(true);
+                on_radioButton_server_clicked(true);
+            }
+            break;
+        case paramcheck::Step::Emit:
+            if (step.target == "SETID")
+                emit sendSETIDStringFromMainWindow(step.text);
+            else if (step.target == "SETLOG")
+                emit sendSETLOGStringFromMainWindow(step.text);
+            else if (step.target == "SETCSD")
+                emit sendSETCSDStringFromMainWindow(step.text);
+            else
+                emit sendPASSETStringFromMainWindow(step.text);
+            break;
+        case paramcheck::Step::Warn:
+            QMessageBox::information(this, QString(), step.text, QMessageBox::Ok);
+            break;
+        case paramcheck::Step::Stop:
+            QMessageBox::information(this, QString(), step.text, QMessageBox::Ok);
+            return false;
+        }
+    }
+    return true;
+}
+
+// SETCONF's interface flags come straight from the set: the radio buttons' click handlers would toggle.
+void MainWindow::setInterfaceFlag(const QString &flag, const QString &value)
+{
+    if (flag == "comActive")
+        comActive = value;
+    else if (flag == "rsActive")
+        rsActive = value;
+    else
+        canActive = value;
+    SETCONFString =
+        records::buildRecord("SETCONF", {sim1Mode, sim2Mode, prioritySim, comActive, rsActive, canActive});
+    // "comActive" -> radioButton_comActive
+    findChild<QRadioButton *>("radioButton_" + flag)->setChecked(value == "1");
 }

@@ -141,6 +141,16 @@ QMap<QString, QString> toParamsMap(const QStringList &recordList)
     return map;
 }
 
+bool holdsEveryKey(const QByteArray &bytes)
+{
+    const QMap<QString, QString> map = toParamsMap(splitRecords(bytes));
+    for (const QString &key : paramsKeyList()) {
+        if (!map.contains(key))
+            return false;
+    }
+    return true;
+}
+
 QStringList splitFields(const QString &value)
 {
     return value.split(',', Qt::KeepEmptyParts);

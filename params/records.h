@@ -50,6 +50,9 @@ KeyValue splitRecord(const QString &record);
 // Builds the key -> value map; a later record of the same key wins; records without "=" add nothing.
 QMap<QString, QString> toParamsMap(const QStringList &recordList);
 
+// Whether the bytes hold a terminated record for each of the 26 keys.
+bool holdsEveryKey(const QByteArray &bytes);
+
 // Fields of a value: split at every ",", empty fields kept.
 QStringList splitFields(const QString &value);
 
