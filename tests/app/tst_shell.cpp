@@ -1,12 +1,92 @@
 #include "app/mainwindow.h"
+#include "link/portlist.h"
+#include "messageboxwatcher.h"
+#include "settings/formsettings.h"
 #include "testmain.h"
 
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <memory>
+
+// The main window's lifecycle: what exists after construction, the settings window, closing.
 class TestShell : public QObject
 {
     Q_OBJECT
+
 private slots:
-    void placeholder() {}
+    void init();
+    void startUpRecordsOfTheShell();
+    void settingsWindowIsOneWindowThatKeepsItsContents();
+    void closingClosesTheSettingsWindowAndEndsTheProgram();
+
+private:
+    static std::unique_ptr<MainWindow> makeWindow() { return std::make_unique<MainWindow>(); }
 };
+
+void TestShell::init()
+{
+    // No serial port at all: nothing real is ever probed.
+    portlist::setProvider([] { return QStringList{}; });
+}
+
+void TestShell::startUpRecordsOfTheShell()
+{
+    MessageBoxWatcher boxes;
+    const auto window = makeWindow();
+    QCOMPARE(window->recordText("SETID"), QString("SETID=0,;"));
+    QCOMPARE(window->recordText("SETLOG"), QString("SETLOG=0;"));
+    QCOMPARE(window->recordText("SETCSD"), QString("SETCSD=7,0,1;"));
+    QCOMPARE(window->recordText("PASSET"), QString("PASSET=KVR38;"));
+    QCOMPARE(window->recordText("SETCONF"), QString("SETCONF=0,0,0,0,0,0;"));
+    QCOMPARE(window->recordText("NOSUCHKEY"), QString());
+    QVERIFY(window->parsedParams().isEmpty());
+    QVERIFY(window->settingsWindow());
+    QVERIFY(!window->settingsWindow()->isVisible());
+    QVERIFY(!window->settingsWindow()->parent());
+}
+
+void TestShell::settingsWindowIsOneWindowThatKeepsItsContents()
+{
+    MessageBoxWatcher boxes;
+    const auto window = makeWindow();
+    window->show();
+    auto *button = window->findChild<QToolButton *>("toolButton_settings");
+    QVERIFY(button);
+    button->click();
+    FormSettings *settings = window->settingsWindow();
+    QVERIFY(settings->isVisible());
+    auto *identity = settings->findChild<QLineEdit *>("lineEdit_identityLine");
+    QVERIFY(identity);
+    QTest::keyClicks(identity, "MODEM7");
+    settings->close();
+    QVERIFY(!settings->isVisible());
+    button->click();
+    button->click();
+    QVERIFY(settings->isVisible());
+    QCOMPARE(identity->text(), QString("MODEM7"));
+    int settingsWindows = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        settingsWindows += qobject_cast<FormSettings *>(w) != nullptr;
+    QCOMPARE(settingsWindows, 1);
+}
+
+void TestShell::closingClosesTheSettingsWindowAndEndsTheProgram()
+{
+    MessageBoxWatcher boxes;
+    auto window = makeWindow();
+    window->show();
+    window->findChild<QToolButton *>("toolButton_settings")->click();
+    FormSettings *settings = window->settingsWindow();
+    QVERIFY(settings->isVisible());
+    QTimer::singleShot(50, window.get(), [&] { window->close(); });
+    // Should the loop not end by itself, this ends it with a status the test rejects.
+    QTimer::singleShot(5000, qApp, [] { qApp->exit(99); });
+    QCOMPARE(qApp->exec(), 0);
+    QVERIFY(!settings->isVisible());
+    QVERIFY(!window->isVisible());
+    window.reset();
+}
 
 VELON_TEST_MAIN(TestShell)
 #include "tst_shell.moc"
