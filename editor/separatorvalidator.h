@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QValidator>
+
+// Records have no escaping: a "," inside a field adds a field and a ";" ends the record, so a line edit
+// whose text becomes a field must never hold them.
+namespace fieldtext {
+
+// Every field separator and record terminator.
+QString separators();
+// The text without any of the given characters. A cursor position, if given, moves left by the number of
+// characters removed in front of it.
+QString without(const QString &text, const QString &refused, int *cursor = nullptr);
+
+} // namespace fieldtext
+
+// Drops the refused characters from whatever reaches the line edit, typed or pasted, and keeps the rest.
+class SeparatorValidator : public QValidator
+{
+    Q_OBJECT
+
+public:
+    explicit SeparatorValidator(const QString &refused, QObject *parent = nullptr);
+
+    State validate(QString &input, int &pos) const override;
+
+private:
+    QString refused;
+};
