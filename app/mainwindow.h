@@ -206,6 +206,16 @@ private:
     // Copies of the six information fields.
     QString modemModelText, imeiText, operatorText, signalLevelText, controllerPOText, gsmModulePOText;
 
+    // --- editor/ private state
+    // Each rebuilds its key's record text from the key's components.
+    void rebuildSETCOM();
+    void rebuildSETRS();
+    void rebuildSETCAN();
+    void rebuildSETSIM1();
+    void rebuildSETSIM2();
+    void rebuildSETCONF();
+    void rebuildSERVER();
+
     // --- link/ private state (added by the link code).
 
     // --- params/ and the write: reads of a whole set, one link operation at a time.
