@@ -1,10 +1,29 @@
 #include "settings/formsettings.h"
 
+#include "editor/separatorvalidator.h"
+#include "params/records.h"
 #include "ui_formsettings.h"
+
+#include <QDebug>
+#include <QMessageBox>
 
 FormSettings::FormSettings(QWidget *parent) : QWidget(parent), ui(new Ui::FormSettings)
 {
     ui->setupUi(this);
+
+    // As on the main window's form: the identifier is a field of SETID, the password the whole value of
+    // PASSET, and neither may split or end its record.
+    ui->lineEdit_identityLine->setValidator(new SeparatorValidator(fieldtext::separators(), this));
+    ui->lineEdit_password->setValidator(new SeparatorValidator(";", this));
+
+    // An unchecked switch means "off": a SETID record built before the switch was first touched must
+    // still carry a valid switch, or the modem and the file load would reject it.
+    identitySwitch = "0";
+
+    // Filled after setupUi so that both changes run the combo's slot and build the SETCSD record.
+    csdItems = records::csdModeList();
+    ui->comboBox_CSD->addItems(csdItems);
+    ui->comboBox_CSD->setCurrentText("7,0,1");
 }
 
 FormSettings::~FormSettings()
@@ -12,13 +31,95 @@ FormSettings::~FormSettings()
     delete ui;
 }
 
-// Placeholders until the dialog's own behaviour lands.
-void FormSettings::slotGetSETIDStringFromMainWindow(QString) {}
-void FormSettings::slotGetSETLOGStringFromMainWindow(QString) {}
-void FormSettings::slotGetSETCSDStringFromMainWindow(QString) {}
-void FormSettings::slotGetPASSETStringFromMainWindow(QString) {}
-void FormSettings::on_radioButton_identitySwitch_clicked(bool) {}
-void FormSettings::on_lineEdit_identityLine_textChanged(const QString &) {}
-void FormSettings::on_radioButton_sendLogFile_clicked(bool) {}
-void FormSettings::on_comboBox_CSD_currentIndexChanged(const QString &) {}
-void FormSettings::on_lineEdit_password_textChanged(const QString &) {}
+void FormSettings::on_radioButton_identitySwitch_clicked(bool checked)
+{
+    identitySwitch = checked ? "1" : "0";
+    SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
+    qDebug().noquote().nospace() << "SETID " << SETIDString;
+    emit sendSETIDStringToWindow(SETIDString);
+}
+
+void FormSettings::on_lineEdit_identityLine_textChanged(const QString &arg1)
+{
+    identityLine = arg1;
+    SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
+    qDebug().noquote().nospace() << "SETID " << SETIDString;
+    emit sendSETIDStringToWindow(SETIDString);
+}
+
+void FormSettings::on_radioButton_sendLogFile_clicked(bool checked)
+{
+    sendLogFile = checked ? "1" : "0";
+    SETLOGString = "SETLOG=" + sendLogFile + ";";
+    qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+    emit sendSETLOGStringToWindow(SETLOGString);
+}
+
+void FormSettings::on_comboBox_CSD_currentIndexChanged(const QString &arg1)
+{
+    csdMode = arg1;
+    SETCSDString = "SETCSD=" + csdMode + ";";
+    qDebug().noquote().nospace() << "SETCSD " << SETCSDString;
+    emit sendSETCSDStringToWindow(SETCSDString);
+}
+
+void FormSettings::on_lineEdit_password_textChanged(const QString &arg1)
+{
+    // The line edit's limit of 7 is the only bound while typing; the length rule applies to received values.
+    password = arg1;
+    PASSETString = "PASSET=" + password + ";";
+    qDebug().noquote().nospace() << "PASSET " << PASSETString;
+    emit sendPASSETStringToWindow(PASSETString);
+}
+
+void FormSettings::slotGetSETIDStringFromMainWindow(QString str)
+{
+    const QStringList parts = records::splitFields(str);
+    identitySwitch = parts.value(0);
+    if (identitySwitch == "1") {
+        SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
+        qDebug().noquote().nospace() << "SETID " << SETIDString;
+        emit sendSETIDStringToWindow(SETIDString);
+        ui->radioButton_identitySwitch->setChecked(true);
+    } else if (identitySwitch == "0") {
+        SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
+        qDebug().noquote().nospace() << "SETID " << SETIDString;
+        emit sendSETIDStringToWindow(SETIDString);
+        ui->radioButton_identitySwitch->setChecked(false);
+    }
+    // A changed identifier runs the line's slot, so the last record sent carries both new parts.
+    ui->lineEdit_identityLine->setText(parts.value(1));
+}
+
+void FormSettings::slotGetSETLOGStringFromMainWindow(QString str)
+{
+    sendLogFile = str;
+    if (sendLogFile == "1") {
+        SETLOGString = "SETLOG=" + sendLogFile + ";";
+        qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+        emit sendSETLOGStringToWindow(SETLOGString);
+        ui->radioButton_sendLogFile->setChecked(true);
+    } else if (sendLogFile == "0") {
+        SETLOGString = "SETLOG=" + sendLogFile + ";";
+        qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+        emit sendSETLOGStringToWindow(SETLOGString);
+        ui->radioButton_sendLogFile->setChecked(false);
+    }
+}
+
+void FormSettings::slotGetSETCSDStringFromMainWindow(QString str)
+{
+    // Only a change of the current item sends a record, through the combo's own slot.
+    csdMode = str;
+    ui->comboBox_CSD->setCurrentText(str);
+}
+
+void FormSettings::slotGetPASSETStringFromMainWindow(QString str)
+{
+    password = str;
+    if (password.length() < 4 || password.length() > 7) {
+        QMessageBox::information(this, QString(), tr("Недопустимая длина пароля"), QMessageBox::Ok);
+        return;
+    }
+    ui->lineEdit_password->setText(password);
+}
