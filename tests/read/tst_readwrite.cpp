@@ -1,0 +1,363 @@
+#include "app/mainwindow.h"
+#include "link/portlist.h"
+#include "messageboxwatcher.h"
+#include "params/records.h"
+#include "settings/formsettings.h"
+#include "sim/simmodem.h"
+#include "testmain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include <memory>
+
+// Reading, validating and writing a whole set through the real window, against the simulated modem at
+// 9600 baud on a pseudo-terminal.
+class TestReadWrite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fullSetInAnyOrderFillsEveryWidgetSilently();
+    void chunkedAndLongSetsAreReadWhole_data();
+    void chunkedAndLongSetsAreReadWhole();
+    void silentModemGivesReadErrorAndReceivePathGoesOn();
+    void failingSetStopsWithItsMessageAndKeepsLaterWidgets_data();
+    void failingSetStopsWithItsMessageAndKeepsLaterWidgets();
+    void writeArrivesRecordByRecordInSendingOrder();
+    void valueContainingItsOwnKeyIsNoVerdict();
+    void modemStoringSetIdInCapitalsGivesOneMessage();
+    void silentReadBackReportsNoKey();
+    void portThatCannotBeOpenedStopsTheWriteAfterOneMessage();
+    void secondClickDuringAReadDoesNothing();
+    void closingDuringAReadEndsTheProgram();
+
+private:
+    void startWindow();
+    void clickRead();
+    void clickWrite();
+    template <class W> W *widget(const char *name) const
+    {
+        W *w = window->findChild<W *>(name);
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+
+    std::unique_ptr<sim::SimModem> modem;
+    std::unique_ptr<MessageBoxWatcher> boxes;
+    std::unique_ptr<MainWindow> window;
+};
+
+static sim::ParamList withValue(sim::ParamList list, const QString &key, const QString &value)
+{
+    for (auto &kv : list) {
+        if (kv.first == key)
+            kv.second = value;
+    }
+    return list;
+}
+
+void TestReadWrite::init()
+{
+    modem = std::make_unique<sim::SimModem>();
+    QVERIFY2(modem->start(), qPrintable(modem->errorString()));
+    const QString path = modem->slavePath();
+    portlist::setProvider([path] { return QStringList{path}; });
+    boxes = std::make_unique<MessageBoxWatcher>();
+}
+
+void TestReadWrite::cleanup()
+{
+    window.reset();
+    boxes.reset();
+    modem.reset();
+    portlist::setProvider({});
+}
+
+void TestReadWrite::startWindow()
+{
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(window->serialPort()->isOpen());
+    QCOMPARE(boxes->texts(), QStringList());
+    modem->clearLog();
+}
+
+void TestReadWrite::clickRead()
+{
+    widget<QToolButton>("toolButton_readModemParams")->click();
+}
+
+void TestReadWrite::clickWrite()
+{
+    widget<QToolButton>("toolButton_writeModemParams")->click();
+}
+
+void TestReadWrite::fullSetInAnyOrderFillsEveryWidgetSilently()
+{
+    startWindow();
+    QStringList reversed = records::paramsKeyList();
+    std::reverse(reversed.begin(), reversed.end());
+    modem->setRecordOrder(reversed);
+    QSignalSpy setId(window.get(), &MainWindow::sendSETIDStringFromMainWindow);
+    QSignalSpy setLog(window.get(), &MainWindow::sendSETLOGStringFromMainWindow);
+    QSignalSpy setCsd(window.get(), &MainWindow::sendSETCSDStringFromMainWindow);
+    QSignalSpy passet(window.get(), &MainWindow::sendPASSETStringFromMainWindow);
+
+    clickRead();
+
+    QCOMPARE(boxes->texts(), QStringList());
+    QCOMPARE(modem->records(), QByteArrayList{"READALL;"});
+    // Every record the editor now holds is the one the modem sent: each widget was filled and its handler
+    // ran.
+    for (const auto &kv : sim::SimModem::defaultParams())
+        QCOMPARE(window->recordText(kv.first), kv.first + "=" + kv.second + ";");
+    QCOMPARE(window->parsedParams().size(), 26);
+    QCOMPARE(setId.size(), 1);
+    QCOMPARE(setId.first().first().toString(), modem->param("SETID"));
+    QCOMPARE(setLog.first().first().toString(), modem->param("SETLOG"));
+    QCOMPARE(setCsd.first().first().toString(), modem->param("SETCSD"));
+    QCOMPARE(passet.first().first().toString(), modem->param("PASSET"));
+    QVERIFY(widget<QToolButton>("toolButton_readModemParams")->isEnabled());
+}
+
+void TestReadWrite::chunkedAndLongSetsAreReadWhole_data()
+{
+    QTest::addColumn<int>("chunkBytes");
+    QTest::addColumn<int>("latencyMs");
+    QTest::addColumn<int>("urlLength");
+    QTest::newRow("one byte at a time") << 1 << 1 << 20;
+    QTest::newRow("odd chunks") << 7 << 3 << 20;
+    QTest::newRow("over 1500 bytes") << 62 << 16 << 230;
+    QTest::newRow("over 3000 bytes") << 62 << 16 << 560;
+}
+
+void TestReadWrite::chunkedAndLongSetsAreReadWhole()
+{
+    QFETCH(int, chunkBytes);
+    QFETCH(int, latencyMs);
+    QFETCH(int, urlLength);
+    sim::ParamList set = sim::SimModem::defaultParams();
+    for (int n = 1; n <= 5; ++n) {
+        const QString url = QString("srv%1.").arg(n) + QString(urlLength, 'a') + ".example";
+        set = withValue(set, "SETURL" + QString::number(n), url + ",8080,30");
+    }
+    modem->setParams(set);
+    modem->setChunking(chunkBytes, latencyMs);
+    startWindow();
+
+    clickRead();
+
+    QCOMPARE(boxes->texts(), QStringList());
+    for (const auto &kv : set)
+        QCOMPARE(window->recordText(kv.first), kv.first + "=" + kv.second + ";");
+}
+
+void TestReadWrite::silentModemGivesReadErrorAndReceivePathGoesOn()
+{
+    startWindow();
+    const QString before = window->recordText("SETCOM");
+    modem->setSilent(true);
+    clickRead();
+    QCOMPARE(boxes->texts(), QStringList{"Ошибка чтения данных"});
+    QCOMPARE(boxes->boxes().first().parent.data(), window.get());
+    QCOMPARE(boxes->boxes().first().title, QString());
+    QCOMPARE(window->recordText("SETCOM"), before);
+    QVERIFY(window->parsedParams().isEmpty());
+
+    // Later lines reach the receive path again, once.
+    modem->setSilent(false);
+    modem->sendDebug("after the read");
+    auto *log = widget<QTextBrowser>("textBrowser");
+    QTRY_VERIFY(log->toPlainText().contains("after the read"));
+    QTest::qWait(100);
+    QCOMPARE(log->toPlainText().count("after the read"), 1);
+}
+
+void TestReadWrite::failingSetStopsWithItsMessageAndKeepsLaterWidgets_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("comBaud");    // comboBox_rs232BaudRate afterwards
+    QTest::addColumn<QString>("comData");    // comboBox_rs232DataBits afterwards
+    QTest::addColumn<QString>("rsBaud");     // comboBox_rs485BaudRate afterwards
+    QTest::addColumn<bool>("serverChecked"); // radioButton_server afterwards
+
+    // The window starts at its defaults: 300 baud, 7 data bits, client mode.
+    QTest::newRow("parity X: baud and data bits changed, SETRS kept")
+        << "SETCOM"
+        << "115200,8,X,1,0" << QStringList{"Неверное значение параметра SETCOM: Parity"} << "115200"
+        << "8"
+        << "300" << false;
+    QTest::newRow("structure: nothing changed")
+        << "SETCOM"
+        << "115200,8,N,1" << QStringList{"Неверная структура параметра SETCOM"} << "300"
+        << "7"
+        << "300" << false;
+    QTest::newRow("long admin number warns and goes on")
+        << "ADMTEL3"
+        << "123456789012345" << QStringList{"Неверная длина параметра ADMTEL3"} << "9600"
+        << "8"
+        << "19200" << false;
+    QTest::newRow("server port 0 after the mode was chosen")
+        << "SERVER"
+        << "1,0,30,24" << QStringList{"Неверное значение: порт"} << "9600"
+        << "8"
+        << "19200" << true;
+}
+
+void TestReadWrite::failingSetStopsWithItsMessageAndKeepsLaterWidgets()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, comBaud);
+    QFETCH(QString, comData);
+    QFETCH(QString, rsBaud);
+    QFETCH(bool, serverChecked);
+
+    modem->setParams(
+        withValue(withValue(sim::SimModem::defaultParams(), "SETRS", "19200,8,N,1,0"), key, value));
+    startWindow();
+    clickRead();
+
+    QCOMPARE(boxes->texts(), messages);
+    QCOMPARE(widget<QComboBox>("comboBox_rs232BaudRate")->currentText(), comBaud);
+    QCOMPARE(widget<QComboBox>("comboBox_rs232DataBits")->currentText(), comData);
+    QCOMPARE(widget<QComboBox>("comboBox_rs485BaudRate")->currentText(), rsBaud);
+    QCOMPARE(widget<QRadioButton>("radioButton_server")->isChecked(), serverChecked);
+    if (key == "ADMTEL3") {
+        QCOMPARE(widget<QLineEdit>("lineEdit_controlNumber3")->text(), value.left(12));
+        QCOMPARE(window->recordText("SERVER"), "SERVER=" + modem->param("SERVER") + ";");
+    }
+    if (key == "SERVER") // the later fields kept their start values
+        QCOMPARE(widget<QSpinBox>("spinBox_timeout")->value(), 1);
+}
+
+void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
+{
+    startWindow();
+    clickRead();
+    QCOMPARE(boxes->texts(), QStringList());
+
+    // An engineer's edits.
+    QLineEdit *url = widget<QLineEdit>("lineEdit_url2");
+    url->clear();
+    QTest::keyClicks(url, "telemetry.example.net");
+    widget<QComboBox>("comboBox_rs232BaudRate")->setCurrentIndex(9);
+    QTest::mouseClick(widget<QRadioButton>("radioButton_canActive"), Qt::LeftButton);
+    modem->clearLog();
+
+    clickWrite();
+
+    QCOMPARE(boxes->texts(), QStringList());
+    QByteArrayList expected;
+    for (const QString &key : records::sendingOrder())
+        expected.append(window->recordText(key).toLatin1());
+    expected << "WRITEALL;"
+             << "READALL;";
+    QCOMPARE(modem->records(), expected);
+    QCOMPARE(modem->overrunCount(), 0);
+    QCOMPARE(modem->param("SETURL2").section(',', 0, 0), QString("telemetry.example.net"));
+    QCOMPARE(modem->param("SETCOM").section(',', 0, 0), QString("115200"));
+    QCOMPARE(window->writtenParams().value("SETURL2"), modem->param("SETURL2"));
+}
+
+void TestReadWrite::valueContainingItsOwnKeyIsNoVerdict()
+{
+    startWindow();
+    clickRead();
+    QLineEdit *url = widget<QLineEdit>("lineEdit_url1");
+    url->setText("host/path?SETURL1=x");
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList());
+    QCOMPARE(modem->param("SETURL1").section(',', 0, 0), QString("host/path?SETURL1=x"));
+}
+
+void TestReadWrite::modemStoringSetIdInCapitalsGivesOneMessage()
+{
+    startWindow();
+    clickRead();
+    modem->setUpperCaseSetId(true);
+    FormSettings *settings = window->settingsWindow();
+    auto *identity = settings->findChild<QLineEdit *>("lineEdit_identityLine");
+    identity->clear();
+    QTest::keyClicks(identity, "abc");
+    QCOMPARE(window->recordText("SETID").section(',', 1), QString("abc;"));
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Параметр записан некорректно: SETID"});
+}
+
+void TestReadWrite::silentReadBackReportsNoKey()
+{
+    startWindow();
+    modem->setSilent(true);
+    clickWrite();
+    // 26 records and WRITEALL reached the modem; nothing came back, so nothing was compared.
+    QCOMPARE(modem->records().size(), 28);
+    QCOMPARE(boxes->texts(), QStringList{"Ошибка чтения данных"});
+}
+
+void TestReadWrite::portThatCannotBeOpenedStopsTheWriteAfterOneMessage()
+{
+    startWindow();
+    window->close(); // closes the port; the next send must reopen it
+    window->show();
+    modem->stop(); // and now there is nothing to reopen
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
+    boxes->clear();
+    clickRead();
+    QCOMPARE(boxes->texts(),
+             (QStringList{"Не удалось открыть порт. Проверьте подключение ", "Ошибка чтения данных"}));
+}
+
+void TestReadWrite::secondClickDuringAReadDoesNothing()
+{
+    startWindow();
+    modem->setAnswerDelayMs(300);
+    bool disabledDuringRead = false;
+    QTimer::singleShot(100, window.get(), [&] {
+        disabledDuringRead = !widget<QToolButton>("toolButton_writeModemParams")->isEnabled();
+        clickRead();
+        clickWrite();
+        widget<QToolButton>("toolButton_loadFromFile")->click();
+    });
+    clickRead();
+    QVERIFY(disabledDuringRead);
+    QCOMPARE(boxes->texts(), QStringList());
+    QCOMPARE(modem->records(), QByteArrayList{"READALL;"});
+    // The receive path is connected once: a debug line shows once.
+    modem->sendDebug("once");
+    auto *log = widget<QTextBrowser>("textBrowser");
+    QTRY_VERIFY(log->toPlainText().contains("once"));
+    QTest::qWait(100);
+    QCOMPARE(log->toPlainText().count("once"), 1);
+}
+
+void TestReadWrite::closingDuringAReadEndsTheProgram()
+{
+    startWindow();
+    modem->setAnswerDelayMs(2000);
+    QTimer::singleShot(0, window.get(), [&] { clickRead(); });
+    QTimer::singleShot(300, window.get(), [&] { window->close(); });
+    QTimer::singleShot(8000, qApp, [] { qApp->exit(99); });
+    QCOMPARE(qApp->exec(), 0);
+    QCOMPARE(boxes->texts(), QStringList());
+    window.reset(); // the shutdown record still goes out
+    QTRY_VERIFY(modem->records().contains("DEBUG=L0;"));
+}
+
+VELON_TEST_MAIN(TestReadWrite)
+#include "tst_readwrite.moc"
