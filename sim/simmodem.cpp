@@ -1,0 +1,780 @@
+#include "sim/simmodem.h"
+
+#include <QTextCodec>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace sim {
+
+namespace {
+
+// 10 bit times (start, 8 data, stop) at 9600 baud.
+constexpr qint64 byteNs = 10LL * 1000000000LL / 9600;
+constexpr qint64 hangUpLingerNs = 30000000;
+constexpr qint64 never = std::numeric_limits<qint64>::max();
+
+qint64 nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+QTextCodec *lineCodec()
+{
+    static QTextCodec *codec = QTextCodec::codecForName("Windows-1251");
+    return codec;
+}
+
+QByteArray encode(const QString &text)
+{
+    return lineCodec() ? lineCodec()->fromUnicode(text) : text.toLatin1();
+}
+
+QString decode(const QByteArray &bytes)
+{
+    return lineCodec() ? lineCodec()->toUnicode(bytes) : QString::fromLatin1(bytes);
+}
+
+struct InByte
+{
+    char c;
+    qint64 at;     // modelled arrival at the modem
+    qint64 readAt; // when the modem read it from the pty
+};
+
+struct OutByte
+{
+    char c;
+    qint64 at; // when it has come off the line into the adapter
+};
+
+struct Scheduled
+{
+    qint64 due;
+    QByteArray bytes;
+    int hangUpAt; // -1: no hang-up during this reply
+};
+
+} // namespace
+
+struct SimModem::State
+{
+    mutable std::mutex m;
+    std::thread thread;
+    std::atomic<bool> stopping{false};
+    int master = -1;
+    int slaveHold = -1;
+    int wake[2] = {-1, -1};
+    QString path;
+    QString error;
+    qint64 t0 = 0;
+    bool running = false;
+    bool hungUp = false;
+    bool hangUpRequested = false;
+
+    int chunkBytes = 62;
+    int latencyMs = 16;
+    int answerDelayMs = 20;
+    qint64 toleranceNs = 2000000;
+
+    std::deque<InByte> inLine;
+    qint64 inFreeAt = 0;
+    bool anyRaw = false;
+    char lastRaw = 0;
+    QByteArray assembling;
+    qint64 assemblingFirst = 0;
+    qint64 assemblingRead = 0;
+    bool assemblingCut = false;
+
+    std::deque<Scheduled> scheduled;
+    std::deque<OutByte> outLine;
+    qint64 outFreeAt = 0;
+    qint64 enqueuedTotal = 0;
+    qint64 deliveredTotal = 0;
+    qint64 hangUpAtTotal = -1;
+    qint64 hangUpDue = -1;
+
+    ParamList params = SimModem::defaultParams();
+    ParamList pending;
+    QStringList order;
+    QByteArray readAllRaw;
+    bool upperSetId = false;
+    QMap<QString, QString> infos{{"IMEI", "356938035643809"}, {"MODEL", "VELON-GSM3"},
+                                 {"OPERATOR", "MegaFon"},     {"RFLEVEL", "23"},
+                                 {"PROGVER", "2.14"},         {"GSMVER", "SIM800C R14.18"}};
+    QMap<QByteArray, QByteArray> replies;
+    QString debugLevel;
+    bool silent = false;
+    QByteArray noiseBefore, noiseAfter;
+    int cutAt = -1;
+    int hangUpAt = -1;
+    int writeAlls = 0;
+
+    QVector<ReceivedRecord> log;
+    QByteArray received, sent;
+    QVector<Overrun> overruns;
+
+    double ms(qint64 t) const { return double(t - t0) / 1e6; }
+
+    void poke()
+    {
+        if (wake[1] >= 0) {
+            const char c = 0;
+            [[maybe_unused]] ssize_t r = ::write(wake[1], &c, 1);
+        }
+    }
+
+    void closeEnds()
+    {
+        if (master >= 0)
+            ::close(master);
+        if (slaveHold >= 0)
+            ::close(slaveHold);
+        master = slaveHold = -1;
+    }
+
+    void doHangUp()
+    {
+        closeEnds();
+        hungUp = true;
+        hangUpRequested = false;
+        outLine.clear();
+        scheduled.clear();
+        inLine.clear();
+        hangUpAtTotal = -1;
+        hangUpDue = -1;
+    }
+
+    void enqueue(const QByteArray &bytes, qint64 from, int hangUp)
+    {
+        if (hangUp >= 0)
+            hangUpAtTotal = enqueuedTotal + std::min<qint64>(hangUp, bytes.size());
+        qint64 t = std::max(from, outFreeAt);
+        for (char c : bytes) {
+            t += byteNs;
+            outLine.push_back({c, t});
+        }
+        outFreeAt = std::max(outFreeAt, t);
+        enqueuedTotal += bytes.size();
+    }
+
+    void reply(const QByteArray &body, qint64 at)
+    {
+        if (silent)
+            return;
+        QByteArray bytes = noiseBefore + body + noiseAfter;
+        if (cutAt >= 0)
+            bytes = bytes.left(cutAt);
+        scheduled.push_back({at + qint64(answerDelayMs) * 1000000, bytes, hangUpAt});
+        hangUpAt = -1;
+    }
+
+    QByteArray readAllBody() const
+    {
+        if (!readAllRaw.isNull())
+            return readAllRaw;
+        ParamList ordered;
+        for (const QString &key : order) {
+            for (const auto &p : params) {
+                if (p.first == key) {
+                    ordered.append(p);
+                    break;
+                }
+            }
+        }
+        for (const auto &p : params) {
+            if (!order.contains(p.first))
+                ordered.append(p);
+        }
+        QByteArray body;
+        for (const auto &p : ordered)
+            body += encode(p.first + "=" + p.second + ";") + "\r\n";
+        return body;
+    }
+
+    static void put(ParamList &list, const QString &key, const QString &value)
+    {
+        for (auto &p : list) {
+            if (p.first == key) {
+                p.second = value;
+                return;
+            }
+        }
+        list.append({key, value});
+    }
+
+    QByteArray infoLine(const QString &word) const
+    {
+        return encode(word + "=" + infos.value(word) + ";") + "\r\n";
+    }
+
+    void handle(const QByteArray &record, qint64 at)
+    {
+        QByteArray cmd = record;
+        cmd.replace('\r', QByteArray()).replace('\n', QByteArray());
+        if (replies.contains(cmd)) {
+            if (!replies.value(cmd).isEmpty())
+                reply(replies.value(cmd), at);
+            return;
+        }
+        if (cmd == "MODEM?;") {
+            reply("MODEM_READY;\r\n", at);
+        } else if (cmd == "READALL;") {
+            reply(readAllBody(), at);
+        } else if (cmd == "WRITEALL;") {
+            for (const auto &p : pending)
+                put(params, p.first, upperSetId && p.first == "SETID" ? p.second.toUpper() : p.second);
+            pending.clear();
+            ++writeAlls;
+        } else if (cmd == "IMEI;" || cmd == "MODEL;" || cmd == "PROGVER;" || cmd == "GSMVER;") {
+            reply(infoLine(QString::fromLatin1(cmd.left(cmd.size() - 1))), at);
+        } else if (cmd == "OPERATOR;") {
+            reply(infoLine("OPERATOR") + infoLine("RFLEVEL"), at);
+        } else {
+            const int eq = cmd.indexOf('=');
+            if (eq <= 0)
+                return;
+            const QString key = decode(cmd.left(eq));
+            const QString value = decode(cmd.mid(eq + 1, cmd.size() - eq - 2));
+            if (key == "DEBUG")
+                debugLevel = value;
+            else
+                put(pending, key, value);
+        }
+    }
+
+    void advanceInput(qint64 now)
+    {
+        while (!inLine.empty() && inLine.front().at <= now) {
+            const InByte b = inLine.front();
+            inLine.pop_front();
+            if (assembling.isEmpty()) {
+                assemblingFirst = b.at;
+                assemblingRead = b.readAt;
+            }
+            assembling += b.c;
+            if (b.c == ';') {
+                ReceivedRecord r;
+                r.data = assembling;
+                r.firstByteMs = ms(assemblingFirst);
+                r.lastByteMs = ms(b.at);
+                r.readAtMs = ms(assemblingRead);
+                r.cut = assemblingCut;
+                log.append(r);
+                const QByteArray record = assembling;
+                assembling.clear();
+                assemblingCut = false;
+                handle(record, b.at);
+            }
+        }
+    }
+
+    void onRead(const QByteArray &chunk, qint64 t)
+    {
+        received += chunk;
+        const bool startsRecord = !anyRaw || lastRaw == ';';
+        if (startsRecord && inFreeAt - toleranceNs > t) {
+            // The configurator cleared its port while these bytes were still on their way.
+            advanceInput(t);
+            Overrun o;
+            o.atMs = ms(t);
+            for (const InByte &b : inLine)
+                o.lost += b.c;
+            inLine.clear();
+            if (!o.lost.isEmpty()) {
+                if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
+                    assemblingCut = true;
+                overruns.append(o);
+            }
+            inFreeAt = t;
+        }
+        qint64 at = std::max(t, inFreeAt);
+        for (char c : chunk) {
+            at += byteNs;
+            inLine.push_back({c, at, t});
+        }
+        inFreeAt = at;
+        lastRaw = chunk.back();
+        anyRaw = true;
+    }
+
+    void fireScheduled(qint64 now)
+    {
+        for (auto it = scheduled.begin(); it != scheduled.end();) {
+            if (it->due <= now) {
+                enqueue(it->bytes, it->due, it->hangUpAt);
+                it = scheduled.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // When the adapter hands over its next chunk, and how many bytes that chunk holds.
+    qint64 nextChunk(int *count) const
+    {
+        qint64 limit = std::min<qint64>(chunkBytes, qint64(outLine.size()));
+        if (hangUpAtTotal >= 0)
+            limit = std::min(limit, hangUpAtTotal - deliveredTotal);
+        if (limit <= 0)
+            return never;
+        qint64 due = outLine[size_t(limit - 1)].at;
+        if (latencyMs <= 0)
+            due = outLine.front().at;
+        else
+            due = std::min(due, outLine.front().at + qint64(latencyMs) * 1000000);
+        int n = 0;
+        while (n < limit && outLine[size_t(n)].at <= due)
+            ++n;
+        *count = n;
+        return due;
+    }
+
+    void deliver(qint64 now)
+    {
+        for (;;) {
+            if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal) {
+                // A pty hang-up flushes what the other side has not read yet; an unplugged adapter has
+                // handed over its bytes long before, so give the reader a moment.
+                if (hangUpDue < 0)
+                    hangUpDue = now + hangUpLingerNs;
+                if (now >= hangUpDue)
+                    doHangUp();
+                return;
+            }
+            if (outLine.empty())
+                return;
+            int n = 0;
+            if (nextChunk(&n) > now || n == 0)
+                return;
+            QByteArray chunk;
+            for (int i = 0; i < n; ++i) {
+                chunk += outLine.front().c;
+                outLine.pop_front();
+            }
+            deliveredTotal += n;
+            if (master >= 0) {
+                // A full pty (nobody reading for a long time) loses bytes, like a UART overflow.
+                [[maybe_unused]] ssize_t r = ::write(master, chunk.constData(), size_t(chunk.size()));
+                sent += chunk;
+            }
+        }
+    }
+
+    qint64 nextEvent() const
+    {
+        qint64 next = never;
+        if (!inLine.empty())
+            next = std::min(next, inLine.front().at);
+        for (const Scheduled &s : scheduled)
+            next = std::min(next, s.due);
+        if (!outLine.empty()) {
+            int n = 0;
+            next = std::min(next, nextChunk(&n));
+        }
+        if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal)
+            next = hangUpDue < 0 ? 0 : hangUpDue;
+        return next;
+    }
+
+    void run()
+    {
+        char buf[4096];
+        while (!stopping) {
+            qint64 next;
+            int fd;
+            {
+                std::lock_guard<std::mutex> lock(m);
+                if (hangUpRequested)
+                    doHangUp();
+                const qint64 now = nowNs();
+                advanceInput(now);
+                fireScheduled(now);
+                deliver(now);
+                next = nextEvent();
+                fd = master;
+            }
+            pollfd fds[2] = {{wake[0], POLLIN, 0}, {fd, POLLIN, 0}};
+            const int nfds = fd >= 0 ? 2 : 1;
+            qint64 waitNs = next == never ? 200000000 : std::max<qint64>(0, next - nowNs());
+            waitNs = std::min<qint64>(waitNs, 200000000);
+            timespec ts{time_t(waitNs / 1000000000), long(waitNs % 1000000000)};
+            const int r = ::ppoll(fds, nfds, &ts, nullptr);
+            const qint64 t = nowNs();
+            if (r <= 0)
+                continue;
+            if (fds[0].revents & POLLIN) {
+                while (::read(wake[0], buf, sizeof buf) > 0) {
+                }
+            }
+            if (nfds == 2 && (fds[1].revents & POLLIN)) {
+                const ssize_t n = ::read(fd, buf, sizeof buf);
+                if (n > 0) {
+                    std::lock_guard<std::mutex> lock(m);
+                    onRead(QByteArray(buf, int(n)), t);
+                }
+            } else if (nfds == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+    }
+};
+
+SimModem::SimModem() : d(new State) {}
+
+SimModem::~SimModem()
+{
+    stop();
+}
+
+bool SimModem::start()
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    if (d->running)
+        return true;
+    d->error.clear();
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        d->error = QString::fromLocal8Bit(std::strerror(errno));
+        if (master >= 0)
+            ::close(master);
+        return false;
+    }
+    char name[128] = {};
+    if (::ptsname_r(master, name, sizeof name) != 0) {
+        d->error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(master);
+        return false;
+    }
+    // Holding the slave open keeps the master from seeing a hang-up while the configurator has the port
+    // closed; raw mode keeps the line discipline from echoing or editing anything.
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0) {
+        d->error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(master);
+        return false;
+    }
+    termios tio{};
+    ::tcgetattr(slave, &tio);
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B9600);
+    ::cfsetospeed(&tio, B9600);
+    ::tcsetattr(slave, TCSANOW, &tio);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    if (::pipe2(d->wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        d->error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(slave);
+        ::close(master);
+        return false;
+    }
+    d->master = master;
+    d->slaveHold = slave;
+    d->path = QString::fromLocal8Bit(name);
+    d->t0 = nowNs();
+    d->hungUp = false;
+    d->stopping = false;
+    d->running = true;
+    d->thread = std::thread([this] { d->run(); });
+    return true;
+}
+
+void SimModem::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(d->m);
+        if (!d->running)
+            return;
+        d->stopping = true;
+        d->poke();
+    }
+    d->thread.join();
+    std::lock_guard<std::mutex> lock(d->m);
+    d->closeEnds();
+    for (int &fd : d->wake) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    d->running = false;
+}
+
+bool SimModem::isRunning() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->running;
+}
+
+QString SimModem::slavePath() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->path;
+}
+
+QString SimModem::errorString() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->error;
+}
+
+double SimModem::elapsedMs() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->ms(nowNs());
+}
+
+void SimModem::setChunking(int chunkBytes, int latencyMs)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->chunkBytes = std::max(1, chunkBytes);
+    d->latencyMs = std::max(0, latencyMs);
+    d->poke();
+}
+
+void SimModem::setAnswerDelayMs(int ms)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->answerDelayMs = std::max(0, ms);
+}
+
+void SimModem::setOverrunToleranceMs(double ms)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->toleranceNs = qint64(ms * 1e6);
+}
+
+ParamList SimModem::defaultParams()
+{
+    return {{"SETCOM", "9600,8,N,1,0"},
+            {"SETRS", "19200,8,E,1,1"},
+            {"SETCAN", "115200,8,N,1,0"},
+            {"SETSIM1", "3759,gdata,gdata,internet"},
+            {"SETSIM2", "1234,mts,mts,internet.mts.ru"},
+            {"ADMTEL1", "+79161234567"},
+            {"ADMTEL2", "+79037654321"},
+            {"ADMTEL3", ""},
+            {"ADMTEL4", ""},
+            {"ADMTEL5", ""},
+            {"CSDTEL1", "+79161112233"},
+            {"CSDTEL2", ""},
+            {"CSDTEL3", ""},
+            {"CSDTEL4", ""},
+            {"CSDTEL5", ""},
+            {"SETURL1", "93.184.216.34,502,10"},
+            {"SETURL2", "telemetry.example.net,8080,60"},
+            {"SETURL3", ",1,0"},
+            {"SETURL4", ",1,0"},
+            {"SETURL5", ",1,0"},
+            {"SETCONF", "1,1,0,1,1,0"},
+            {"SETID", "1,OBJ-17"},
+            {"SETLOG", "0"},
+            {"SETCSD", "7,0,1"},
+            {"PASSET", "KVR38"},
+            {"SERVER", "0,502,30,24"}};
+}
+
+void SimModem::setParams(const ParamList &params)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->params = params;
+    d->pending.clear();
+}
+
+ParamList SimModem::params() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->params;
+}
+
+QString SimModem::param(const QString &key) const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    for (const auto &p : d->params) {
+        if (p.first == key)
+            return p.second.isNull() ? QString("") : p.second;
+    }
+    return QString();
+}
+
+ParamList SimModem::pendingParams() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->pending;
+}
+
+int SimModem::writeAllCount() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->writeAlls;
+}
+
+void SimModem::setRecordOrder(const QStringList &keys)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->order = keys;
+}
+
+void SimModem::setReadAllReply(const QByteArray &raw)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->readAllRaw = raw;
+}
+
+void SimModem::setUpperCaseSetId(bool on)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->upperSetId = on;
+}
+
+void SimModem::setInfo(const QString &word, const QString &value)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->infos[word] = value;
+}
+
+QString SimModem::info(const QString &word) const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->infos.value(word);
+}
+
+void SimModem::setReply(const QByteArray &command, const QByteArray &reply)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    if (reply.isNull())
+        d->replies.remove(command);
+    else
+        d->replies[command] = reply;
+}
+
+QString SimModem::debugLevel() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->debugLevel;
+}
+
+void SimModem::setSilent(bool on)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->silent = on;
+}
+
+void SimModem::setNoise(const QByteArray &before, const QByteArray &after)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->noiseBefore = before;
+    d->noiseAfter = after;
+}
+
+void SimModem::setCutReplyAt(int bytes)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->cutAt = bytes;
+}
+
+void SimModem::setHangUpAt(int bytes)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->hangUpAt = bytes;
+}
+
+void SimModem::hangUp()
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->hangUpRequested = true;
+    d->poke();
+}
+
+bool SimModem::isHungUp() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->hungUp;
+}
+
+void SimModem::sendDebug(const QString &text)
+{
+    sendRaw(encode("DEBUG=" + text + ";") + "\r\n");
+}
+
+void SimModem::sendRaw(const QByteArray &bytes)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->enqueue(bytes, nowNs(), -1);
+    d->poke();
+}
+
+bool SimModem::isOutputIdle() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->scheduled.empty() && d->outLine.empty();
+}
+
+QByteArray SimModem::sent() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->sent;
+}
+
+QVector<ReceivedRecord> SimModem::log() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->log;
+}
+
+QByteArrayList SimModem::records() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    QByteArrayList list;
+    for (const ReceivedRecord &r : d->log)
+        list.append(r.data);
+    return list;
+}
+
+QByteArray SimModem::received() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->received;
+}
+
+QByteArray SimModem::unterminated() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->assembling;
+}
+
+QVector<Overrun> SimModem::overruns() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->overruns;
+}
+
+int SimModem::overrunCount() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->overruns.size();
+}
+
+void SimModem::clearLog()
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->log.clear();
+    d->received.clear();
+    d->sent.clear();
+    d->overruns.clear();
+}
+
+} // namespace sim

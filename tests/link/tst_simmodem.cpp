@@ -1,0 +1,274 @@
+#include "sim/simmodem.h"
+#include "testmain.h"
+
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+// The simulated modem itself, through a real QSerialPort: what the configurator's tests rely on.
+class TestSimModem : public QObject
+{
+    Q_OBJECT
+
+    struct Chunk
+    {
+        qint64 atMs;
+        QByteArray bytes;
+    };
+
+    std::unique_ptr<sim::SimModem> modem;
+    std::unique_ptr<QSerialPort> port;
+    QVector<Chunk> chunks;
+    QElapsedTimer clock;
+
+    QByteArray all() const
+    {
+        QByteArray b;
+        for (const Chunk &c : chunks)
+            b += c.bytes;
+        return b;
+    }
+
+    // Collects what arrives until it contains `until` or ms pass.
+    void collect(const QByteArray &until, int ms)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms && (until.isEmpty() || !all().contains(until)))
+            QTest::qWait(2);
+    }
+
+    void send(const QByteArray &bytes)
+    {
+        port->write(bytes);
+        port->flush();
+    }
+
+private slots:
+    void init()
+    {
+        modem = std::make_unique<sim::SimModem>();
+        QVERIFY2(modem->start(), qPrintable(modem->errorString()));
+        port = std::make_unique<QSerialPort>();
+        port->setPortName(modem->slavePath());
+        port->setBaudRate(9600);
+        QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
+        chunks.clear();
+        clock.start();
+        connect(port.get(), &QSerialPort::readyRead, this, [this] {
+            chunks.append({clock.elapsed(), port->readAll()});
+        });
+    }
+
+    void cleanup()
+    {
+        port.reset();
+        modem.reset();
+    }
+
+    void handshakeAfterAnswerDelayAndLineTime()
+    {
+        modem->setAnswerDelayMs(20);
+        clock.restart();
+        send("MODEM?;");
+        collect("MODEM_READY;\r\n", 2000);
+        QCOMPARE(all(), QByteArray("MODEM_READY;\r\n"));
+        // 7 bytes in, 20 ms, 14 bytes out: never faster than the line allows.
+        QVERIFY2(chunks.last().atMs >= 35, QByteArray::number(chunks.last().atMs));
+        QVERIFY(chunks.last().atMs < 1000);
+        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
+    }
+
+    void readAllIsPacedInAdapterChunks_data()
+    {
+        QTest::addColumn<int>("chunkBytes");
+        QTest::addColumn<int>("latencyMs");
+        QTest::newRow("default 62/16") << 62 << 16;
+        QTest::newRow("16 bytes") << 16 << 100;
+    }
+    void readAllIsPacedInAdapterChunks()
+    {
+        QFETCH(int, chunkBytes);
+        QFETCH(int, latencyMs);
+        modem->setChunking(chunkBytes, latencyMs);
+        modem->setAnswerDelayMs(0);
+        clock.restart();
+        send("READALL;");
+        collect("SERVER=0,502,30,24;\r\n", 3000);
+        QByteArray expected;
+        for (const auto &p : sim::SimModem::defaultParams())
+            expected += (p.first + "=" + p.second + ";\r\n").toLatin1();
+        QCOMPARE(all(), expected);
+        for (const Chunk &c : chunks)
+            QVERIFY(c.bytes.size() <= chunkBytes);
+        QVERIFY(chunks.size() >= expected.size() / chunkBytes);
+        // At 960 bytes/s the whole set takes its line time; allow generous slack upwards only.
+        const double lineMs = expected.size() * 10.0 / 9.6;
+        QVERIFY2(chunks.last().atMs >= lineMs * 0.95, QByteArray::number(chunks.last().atMs));
+        QVERIFY(chunks.last().atMs < lineMs + 1000);
+    }
+
+    void recordsAreStoredOnWriteAllOnly()
+    {
+        send("SETLOG=1;");
+        QTRY_VERIFY(modem->pendingParams().contains({"SETLOG", "1"}));
+        QCOMPARE(modem->param("SETLOG"), QString("0"));
+        QTest::qWait(15);
+        send("NEWKEY=a,b;");
+        QTest::qWait(20);
+        send("WRITEALL;");
+        QTRY_COMPARE(modem->writeAllCount(), 1);
+        QCOMPARE(modem->param("SETLOG"), QString("1"));
+        QCOMPARE(modem->param("NEWKEY"), QString("a,b"));
+        QVERIFY(modem->pendingParams().isEmpty());
+        QCOMPARE(modem->overrunCount(), 0);
+        QVERIFY(all().isEmpty()); // records and WRITEALL get no answer
+    }
+
+    void upperCaseSetId()
+    {
+        modem->setUpperCaseSetId(true);
+        send("SETID=1,obj-3a;");
+        QTest::qWait(25);
+        send("WRITEALL;");
+        QTRY_COMPARE(modem->writeAllCount(), 1);
+        QCOMPARE(modem->param("SETID"), QString("1,OBJ-3A"));
+    }
+
+    void informationLines_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("IMEI") << QByteArray("IMEI;") << QByteArray("IMEI=356938035643809;\r\n");
+        QTest::newRow("MODEL") << QByteArray("MODEL;") << QByteArray("MODEL=VELON-GSM3;\r\n");
+        QTest::newRow("PROGVER") << QByteArray("PROGVER;") << QByteArray("PROGVER=2.14;\r\n");
+        QTest::newRow("GSMVER") << QByteArray("GSMVER;") << QByteArray("GSMVER=SIM800C R14.18;\r\n");
+        QTest::newRow("OPERATOR") << QByteArray("OPERATOR;")
+                                  << QByteArray("OPERATOR=MegaFon;\r\nRFLEVEL=23;\r\n");
+    }
+    void informationLines()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, reply);
+        send(command);
+        collect(reply, 2000);
+        QCOMPARE(all(), reply);
+    }
+
+    void behaviours_data()
+    {
+        QTest::addColumn<QByteArray>("noiseBefore");
+        QTest::addColumn<QByteArray>("noiseAfter");
+        QTest::addColumn<int>("cutAt");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("noise") << QByteArray("\x01zz") << QByteArray("##") << -1
+                               << QByteArray("\x01zzMODEM_READY;\r\n##");
+        QTest::newRow("cut at 0") << QByteArray() << QByteArray() << 0 << QByteArray();
+        QTest::newRow("cut at 11") << QByteArray() << QByteArray() << 11 << QByteArray("MODEM_READY");
+        QTest::newRow("noise then cut") << QByteArray("xy") << QByteArray("z") << 5 << QByteArray("xyMOD");
+    }
+    void behaviours()
+    {
+        QFETCH(QByteArray, noiseBefore);
+        QFETCH(QByteArray, noiseAfter);
+        QFETCH(int, cutAt);
+        QFETCH(QByteArray, expected);
+        modem->setNoise(noiseBefore, noiseAfter);
+        modem->setCutReplyAt(cutAt);
+        send("MODEM?;");
+        collect(QByteArray(), 150);
+        QCOMPARE(all(), expected);
+    }
+
+    void silentAndReplyOverride()
+    {
+        modem->setSilent(true);
+        send("MODEM?;");
+        collect(QByteArray(), 150);
+        QVERIFY(all().isEmpty());
+        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
+        modem->setSilent(false);
+        modem->setReply("MODEM?;", "modem_ready;");
+        send("MODEM?;");
+        collect("modem_ready;", 1000);
+        QCOMPARE(all(), QByteArray("modem_ready;"));
+    }
+
+    void recordOrderAndRawSet()
+    {
+        modem->setRecordOrder({"SERVER", "SETLOG"});
+        send("READALL;");
+        collect("SETCSD=7,0,1;\r\n", 3000);
+        QTRY_VERIFY(modem->isOutputIdle());
+        QTest::qWait(30);
+        QVERIFY(all().startsWith("SERVER=0,502,30,24;\r\nSETLOG=0;\r\nSETCOM=9600,8,N,1,0;\r\n"));
+        chunks.clear();
+        const QByteArray big = "SETURL1=" + QByteArray(1600, 'a') + ",502,10;\r\n";
+        modem->setReadAllReply(big);
+        QTest::qWait(15);
+        send("READALL;");
+        collect(big, 4000);
+        QCOMPARE(all(), big);
+    }
+
+    void debugLinesOnDemand()
+    {
+        modem->sendDebug("GSM: registered");
+        collect("\r\n", 1000);
+        QCOMPARE(all(), QByteArray("DEBUG=GSM: registered;\r\n"));
+        send("DEBUG=L0;");
+        QTRY_COMPARE(modem->debugLevel(), QString("L0"));
+        QVERIFY(modem->pendingParams().isEmpty());
+    }
+
+    // A send that starts while earlier bytes are still on the line loses them, as the real port's
+    // clear() would; a send after the line time does not.
+    void overrunCutsTheEarlierRecord()
+    {
+        const QByteArray first = "SETURL1=" + QByteArray(80, 'x') + ",502,10;"; // about 100 ms of line
+        send(first);
+        QTest::qWait(10);
+        port->clear();
+        send("SETLOG=1;");
+        QTRY_COMPARE(modem->log().size(), 1);
+        QTRY_COMPARE(modem->overrunCount(), 1);
+        const sim::ReceivedRecord r = modem->log().first();
+        QVERIFY(r.cut);
+        QVERIFY(r.data.endsWith("SETLOG=1;"));
+        QVERIFY(r.data.startsWith("SETURL1=x"));
+        QVERIFY(r.data.size() < first.size());
+        QCOMPARE(modem->received(), first + "SETLOG=1;");
+        QVERIFY(!modem->overruns().first().lost.isEmpty());
+
+        modem->clearLog();
+        send(first);
+        QTest::qWait(int(first.size() * 10 / 9.6) + 10);
+        send("SETLOG=1;");
+        QTRY_COMPARE(modem->log().size(), 2);
+        QCOMPARE(modem->overrunCount(), 0);
+        QCOMPARE(modem->records(), (QByteArrayList{first, "SETLOG=1;"}));
+        QVERIFY(!modem->log().at(0).cut);
+        // Arrival is modelled at line rate.
+        QVERIFY(modem->log().at(0).lastByteMs - modem->log().at(0).firstByteMs >= (first.size() - 1) * 1.0);
+    }
+
+    void hangUpMidReply()
+    {
+        int errors = 0;
+        connect(port.get(), &QSerialPort::errorOccurred, this, [&](QSerialPort::SerialPortError e) {
+            if (e != QSerialPort::NoError)
+                ++errors;
+        });
+        modem->setHangUpAt(10);
+        send("MODEM?;");
+        QTRY_VERIFY(modem->isHungUp());
+        QTRY_VERIFY(errors > 0);
+        QTest::qWait(50);
+        // The pty reports the lost device the way Qt does for an unplugged USB adapter: a storm of
+        // ReadError, which the configurator must survive.
+        QVERIFY(errors > 0);
+        QCOMPARE(all(), QByteArray("MODEM_READ"));
+    }
+};
+
+VELON_TEST_MAIN(TestSimModem)
+#include "tst_simmodem.moc"
