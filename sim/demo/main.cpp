@@ -1,0 +1,45 @@
+// The configurator itself, unchanged, with a simulated modem on a pseudo-terminal as the only serial port:
+// a newcomer without hardware sees the whole cycle (search, read, edit, write with read-back, files,
+// commands, debug output) at real line speed.
+#include "app/mainwindow.h"
+#include "link/portlist.h"
+#include "sim/simmodem.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    sim::SimModem modem;
+    if (!modem.start()) {
+        std::fprintf(stderr, "velon-configurator-demo: cannot start the simulated modem: %s\n",
+                     qPrintable(modem.errorString()));
+        return 1;
+    }
+    const QString port = modem.slavePath();
+    portlist::setProvider([port] { return QStringList{port}; });
+
+    // A modem at work chats on its debug output now and then.
+    const QStringList chatter{"GSM: registered, home network", "GPRS: attach OK",
+                              "TCP: connected to telemetry.example.net:8080", "RS232: 128 bytes forwarded",
+                              "TCP: keep-alive sent", "SIM1: signal 21"};
+    int next = 0;
+    QTimer debugTimer;
+    QObject::connect(&debugTimer, &QTimer::timeout, [&] {
+        modem.sendDebug(chatter.at(next));
+        next = (next + 1) % chatter.size();
+    });
+    debugTimer.start(7000);
+
+    int status = 0;
+    {
+        MainWindow window;
+        window.show();
+        status = app.exec();
+    }
+    return status;
+}
