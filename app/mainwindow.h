@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/filedialogs.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QMap>
@@ -34,6 +36,8 @@ public:
     const QMap<QString, QString> &writtenParams() const { return writtenParamsMap; }
     FormSettings *settingsWindow() const { return formSettings.get(); }
     QSerialPort *serialPort() const { return port; }
+    // --- files/: tests put their own file dialogs in; an empty function keeps the toolkit's dialog.
+    void setFileDialogs(files::FileDialogs dialogs);
 
 signals:
     void sendSETIDStringFromMainWindow(QString str);
@@ -205,6 +209,9 @@ private:
 
     // Copies of the six information fields.
     QString modemModelText, imeiText, operatorText, signalLevelText, controllerPOText, gsmModulePOText;
+
+    // --- files/ private state
+    files::FileDialogs fileDialogs = files::standardFileDialogs();
 
     // --- editor/ private state
     // Each rebuilds its key's record text from the key's components.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace files {
+
+// Asks for a file name (parent, caption, start directory, filter); an empty name when cancelled.
+using FileNameDialog = std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
+                                             const QString &filter)>;
+
+// The main window's two file dialogs. The program keeps the toolkit's; tests may put their own in.
+struct FileDialogs
+{
+    FileNameDialog saveFileName;
+    FileNameDialog openFileName;
+};
+
+// QFileDialog::getSaveFileName and QFileDialog::getOpenFileName, with no selected filter and no options.
+FileDialogs standardFileDialogs();
+
+} // namespace files

@@ -1,0 +1,159 @@
+#include "app/mainwindow.h"
+#include "link/portlist.h"
+#include "messageboxwatcher.h"
+#include "testmain.h"
+
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <memory>
+
+// Answers the toolkit's own file dialog as a user would: picks a file and accepts, or cancels.
+class FileDialogDriver : public QObject
+{
+public:
+    struct Seen
+    {
+        QString title;
+        QStringList filters;
+        QString directory;
+        QWidget *parent = nullptr;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        bool modal = false;
+    };
+
+    explicit FileDialogDriver(const QString &answer) : answer(answer)
+    {
+        timer.setInterval(10);
+        connect(&timer, &QTimer::timeout, this, &FileDialogDriver::poll);
+        timer.start();
+    }
+    QVector<Seen> seen;
+
+private:
+    void poll()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            if (!dialog || !dialog->isVisible() || dialog->property("driven").toBool())
+                continue;
+            dialog->setProperty("driven", true);
+            seen.append({dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
+                         dialog->parentWidget(), dialog->acceptMode(), dialog->isModal()});
+            if (answer.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(answer);
+                static_cast<QDialog *>(dialog)->accept(); // as the dialog's own button does
+            }
+        }
+    }
+
+    QString answer;
+    QTimer timer;
+};
+
+class TestFileDialogs : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTemporaryDir> tempDir;
+    QString previousDir;
+
+    QString dirPath() const { return tempDir->path(); }
+    QString filePath(const QString &name) const { return tempDir->filePath(name); }
+
+    void click(const char *button) { window->findChild<QToolButton *>(button)->click(); }
+
+private slots:
+    void init()
+    {
+        // The dialogs start in the working directory: make it one that no default could hit by chance.
+        tempDir = std::make_unique<QTemporaryDir>();
+        previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dirPath()));
+        portlist::setProvider([] { return QStringList{}; });
+        MessageBoxWatcher watcher;
+        window = std::make_unique<MainWindow>();
+        window->show();
+    }
+    void cleanup()
+    {
+        window.reset();
+        QDir::setCurrent(previousDir);
+        tempDir.reset();
+    }
+
+    void saveDialog()
+    {
+        const QString path = filePath("saved.txt");
+        FileDialogDriver driver(path);
+        MessageBoxWatcher watcher;
+        click("toolButton_saveToFile");
+        QCOMPARE(driver.seen.size(), 1);
+        const FileDialogDriver::Seen &seen = driver.seen.first();
+        QCOMPARE(seen.title, QString("Save File"));
+        QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
+        QCOMPARE(seen.directory, QDir(dirPath()).absolutePath());
+        QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
+        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+        QVERIFY(seen.modal);
+        QVERIFY(watcher.boxes().isEmpty());
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().count('\n'), 26);
+    }
+
+    void openDialog()
+    {
+        const QString path = filePath("set.txt");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("SETLOG=1;\n");
+        }
+        FileDialogDriver driver(path);
+        MessageBoxWatcher watcher;
+        click("toolButton_loadFromFile");
+        QCOMPARE(driver.seen.size(), 1);
+        const FileDialogDriver::Seen &seen = driver.seen.first();
+        QVERIFY(!seen.title.isEmpty());
+        QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
+        QCOMPARE(seen.directory, QDir(dirPath()).absolutePath());
+        QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
+        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+        QVERIFY(seen.modal);
+        // The chosen file reached the parser.
+        QCOMPARE(window->parsedParams().value("SETLOG"), QString("1"));
+    }
+
+    void cancellingChangesNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("save") << "toolButton_saveToFile";
+        QTest::newRow("load") << "toolButton_loadFromFile";
+    }
+    void cancellingChangesNothing()
+    {
+        QFETCH(QString, button);
+        QStringList before;
+        for (const char *key : {"SETCOM", "SETID", "PASSET", "SERVER"})
+            before << window->recordText(key);
+        FileDialogDriver driver{QString()};
+        MessageBoxWatcher watcher;
+        click(button.toLatin1().constData());
+        QCOMPARE(driver.seen.size(), 1);
+        QVERIFY(watcher.boxes().isEmpty());
+        QVERIFY(QDir(dirPath()).isEmpty());
+        QStringList after;
+        for (const char *key : {"SETCOM", "SETID", "PASSET", "SERVER"})
+            after << window->recordText(key);
+        QCOMPARE(after, before);
+        QVERIFY(window->parsedParams().isEmpty());
+    }
+};
+
+VELON_TEST_MAIN(TestFileDialogs)
+#include "tst_filedialogs.moc"

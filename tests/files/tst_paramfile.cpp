@@ -1,0 +1,114 @@
+#include "files/paramfile.h"
+#include "filesizelimit.h"
+#include "params/linecodec.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+static QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+static void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+class TestParamFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileBytes()
+    {
+        // One line per record, an empty record an empty line, UTF-8 without a byte-order mark.
+        const QByteArray bytes =
+            paramfile::fileBytes({"SETLOG=0;", "", QString::fromUtf8("SETSIM1=1234,ёж,,;"), "PASSET=KVR38;"});
+        QCOMPARE(bytes, QByteArray("SETLOG=0;\n\nSETSIM1=1234,\xd1\x91\xd0\xb6,,;\nPASSET=KVR38;\n"));
+        QCOMPARE(paramfile::fileBytes({}), QByteArray());
+    }
+
+    void parserInput_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("parserInput");
+        QTest::newRow("LF") << QByteArray("SETLOG=0;\nSETCSD=7,0,1;\n")
+                            << QByteArray("SETLOG=0;SETCSD=7,0,1;");
+        QTest::newRow("CR LF") << QByteArray("SETLOG=0;\r\nSETCSD=7,0,1;\r\n")
+                               << QByteArray("SETLOG=0;SETCSD=7,0,1;");
+        QTest::newRow("broken record") << QByteArray("SETCSD=7,\n0,1;\n") << QByteArray("SETCSD=7,0,1;");
+        QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbfSETLOG=0;\n") << QByteArray("SETLOG=0;");
+        QTest::newRow("NUL ends the content")
+            << QByteArray("SETLOG=0;\n\0SETCSD=7,0,1;\n", 24) << QByteArray("SETLOG=0;");
+        QTest::newRow("Cyrillic in the line codec")
+            << QByteArray("SETSIM1=1,\xd1\x91\xd0\xb6,,;\n") << QByteArray("SETSIM1=1,\xb8\xe6,,;");
+        QTest::newRow("spaces kept") << QByteArray(" SETLOG=0;\n") << QByteArray(" SETLOG=0;");
+        QTest::newRow("empty lines") << QByteArray("\n\n\n") << QByteArray();
+        QTest::newRow("empty CR LF lines") << QByteArray("\r\n\r\n") << QByteArray();
+        QTest::newRow("empty file") << QByteArray() << QByteArray();
+        QTest::newRow("NUL first") << QByteArray("\0SETLOG=0;\n", 11) << QByteArray();
+    }
+    void parserInput()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, parserInput);
+        QCOMPARE(linecodec::encode(paramfile::withoutLineBreaks(paramfile::fileText(file))), parserInput);
+    }
+
+    void fileTextKeepsLines() { QCOMPARE(paramfile::fileText("A;\r\nB;\n"), QString("A;\nB;\n")); }
+
+    void saveReplacesTheWholeFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("set.txt");
+        QCOMPARE(paramfile::save(path, "SETLOG=0;\n"), paramfile::SaveResult::Saved);
+        QCOMPARE(contentOf(path), QByteArray("SETLOG=0;\n"));
+        writeFile(path, QByteArray(500, 'x'));
+        QCOMPARE(paramfile::save(path, "SETLOG=1;\n"), paramfile::SaveResult::Saved);
+        QCOMPARE(contentOf(path), QByteArray("SETLOG=1;\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.txt"});
+    }
+
+    void saveThatCannotOpen_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing directory") << "missing/set.txt";
+        QTest::newRow("a directory") << "sub";
+    }
+    void saveThatCannotOpen()
+    {
+        QFETCH(QString, relative);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QCOMPARE(paramfile::save(dir.filePath(relative), "SETLOG=0;\n"), paramfile::SaveResult::OpenFailed);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"sub"});
+        QVERIFY(QDir(dir.filePath("sub")).isEmpty());
+    }
+
+    void failedWriteKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("set.txt");
+        const QByteArray old("SETLOG=1;\nSETCSD=0,0,1;\n");
+        writeFile(path, old);
+        const QByteArray longer = QByteArray(200, 'y') + '\n';
+        paramfile::SaveResult result;
+        {
+            FileSizeLimit limit(16);
+            QVERIFY(limit.isActive());
+            result = paramfile::save(path, longer);
+        }
+        QCOMPARE(result, paramfile::SaveResult::WriteFailed);
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.txt"});
+    }
+};
+
+VELON_TEST_MAIN(TestParamFile)
+#include "tst_paramfile.moc"
