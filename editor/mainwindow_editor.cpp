@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "editor/fieldguard.h"
 #include "editor/recordbuilder.h"
 #include "editor/separatorvalidator.h"
 #include "params/records.h"
@@ -66,7 +67,7 @@ void MainWindow::initForm()
     fieldEdits << ui->lineEdit_pinSIM1 << ui->lineEdit_pinSIM2 << ui->lineEdit_url1 << ui->lineEdit_url2
                << ui->lineEdit_url3 << ui->lineEdit_url4 << ui->lineEdit_url5;
     for (QLineEdit *edit : fieldEdits)
-        edit->setValidator(new SeparatorValidator(fieldtext::separators(), edit));
+        fieldguard::install(edit, fieldtext::separators());
 
     for (QLineEdit *edit : {ui->lineEdit_controllerPO, ui->lineEdit_GSMModulePO, ui->lineEdit_IMEILevel,
                             ui->lineEdit_operator, ui->lineEdit_signalLevel, ui->lineEdit_modemModel})

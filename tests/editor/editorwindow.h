@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "link/portlist.h"
+#include "messageboxwatcher.h"
+
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStringList>
+#include <QtTest>
+
+#include <memory>
+
+// The main window as the user first sees it: no serial port anywhere (the search's message is pressed
+// away), nothing read yet.
+struct EditorWindow
+{
+    MessageBoxWatcher boxes;
+    std::unique_ptr<MainWindow> window;
+    QStringList startupDebugLines; // what the handlers wrote while the window was built
+
+    EditorWindow()
+    {
+        portlist::setProvider([] { return QStringList{}; });
+        sink = &startupDebugLines;
+        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        window = std::make_unique<MainWindow>();
+        qInstallMessageHandler(previous);
+        sink = nullptr;
+    }
+
+    template <typename T = QWidget> T *widget(const QString &name) const
+    {
+        T *w = window->findChild<T *>(name);
+        if (!w)
+            qWarning("no widget %s of the expected kind", qPrintable(name));
+        return w;
+    }
+
+    QString record(const QString &key) const { return window->recordText(key); }
+
+    // Shows the window on the tab holding the widget, so that clicks land on laid-out widgets.
+    void showTabOf(QWidget *w)
+    {
+        window->show();
+        auto *tabs = widget<QTabWidget>("tabWidget");
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->widget(i)->isAncestorOf(w))
+                tabs->setCurrentIndex(i);
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+private:
+    static inline QStringList *sink = nullptr;
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (sink && type == QtDebugMsg)
+            sink->append(message);
+    }
+};
+
+// Chooses an item by its text the way the user would end up with it: the box's current index changes.
+inline bool chooseItem(QComboBox *box, const QString &text)
+{
+    const int i = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0)
+        return false;
+    box->setCurrentIndex(i);
+    return true;
+}
+
+// Types over the whole text of a line edit or a spin box.
+inline void typeOver(QWidget *w, const QString &text)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->selectAll();
+    else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
+        spin->selectAll();
+    QTest::keyClicks(w, text);
+}
