@@ -73,14 +73,11 @@ void MainWindow::initForm()
                             ui->lineEdit_operator, ui->lineEdit_signalLevel, ui->lineEdit_modemModel})
         edit->setEnabled(false);
 
-    for (QWidget *widget :
-         {static_cast<QWidget *>(ui->textBrowser_debug), static_cast<QWidget *>(ui->toolButton_2),
-          static_cast<QWidget *>(ui->lineEdit_paramsString),
-          static_cast<QWidget *>(ui->toolButton_parameterAnalyze),
-          static_cast<QWidget *>(ui->toolButton_readBuffer),
-          static_cast<QWidget *>(ui->toolButton_debugConsole),
-          static_cast<QWidget *>(ui->toolButton_manufacturParams),
-          static_cast<QWidget *>(ui->comboBox_portList)})
+    const QList<QWidget *> unused{ui->textBrowser_debug,           ui->toolButton_2,
+                                  ui->lineEdit_paramsString,       ui->toolButton_parameterAnalyze,
+                                  ui->toolButton_readBuffer,       ui->toolButton_debugConsole,
+                                  ui->toolButton_manufacturParams, ui->comboBox_portList};
+    for (QWidget *widget : unused)
         widget->hide();
 
     QFont font;
