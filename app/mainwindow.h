@@ -224,6 +224,13 @@ private:
     void rebuildSERVER();
 
     // --- link/ private state (added by the link code).
+    // A write, resource or read error of the open port closes it once (an unplugged adapter reports
+    // ReadError thousands of times a second); takes QSerialPort::SerialPortError.
+    void handlePortError(int error);
+    QByteArray receiveKept;    // the unfinished line of the last notification, put before the next one
+    qint64 sendLeavesAtNs = 0; // when the bytes handed to the port will have left the line (sendtiming)
+    bool searchingPort = false;
+    bool portClosePending = false; // an error's close is queued; later errors of the same port add nothing
 
     // --- params/ and the write: reads of a whole set, one link operation at a time.
     // Holds the action buttons inert while a read or write waits in a nested event loop; started() is

@@ -1,0 +1,408 @@
+#include "app/mainwindow.h"
+#include "simfixture.h"
+#include "testmain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCodec>
+#include <QToolButton>
+
+// The port search, the send path and the receive path of the real window, against simulated modems on
+// pseudo-terminals.
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SimFixture> f;
+
+    template <class W> W *widget(const char *name) const
+    {
+        W *w = f->window()->findChild<W *>(name);
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    QComboBox *portList() const { return widget<QComboBox>("comboBox_portList"); }
+    QSerialPort *port() const { return f->window()->serialPort(); }
+
+    void typeAndSend(const QString &command)
+    {
+        widget<QLineEdit>("lineEdit_commandToModem")->setText(command);
+        widget<QToolButton>("toolButton")->click();
+    }
+    // Lets everything the modem has still to say arrive and be handled.
+    static void settle(sim::SimModem *modem)
+    {
+        QTRY_VERIFY(modem->isOutputIdle());
+        QTest::qWait(40);
+    }
+    QStringList logLines() const
+    {
+        QStringList lines;
+        const QTextDocument *doc = widget<QTextBrowser>("textBrowser")->document();
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            lines.append(b.text());
+        if (lines == QStringList{QString()})
+            lines.clear();
+        return lines;
+    }
+    // One answering modem, window built, its search traffic forgotten.
+    sim::SimModem *startWithModem()
+    {
+        sim::SimModem *modem = f->addModem();
+        f->startWindow();
+        if (!port()->isOpen() || !f->boxes().texts().isEmpty())
+            qFatal("the search did not find the modem");
+        settle(modem);
+        modem->clearLog();
+        return modem;
+    }
+
+private slots:
+    // The link's diagnostics would exceed the test runner's message limit.
+    void initTestCase() { QLoggingCategory::setFilterRules("default.debug=false"); }
+    void init() { f = std::make_unique<SimFixture>(); }
+    void cleanup() { f.reset(); }
+
+    // --- the search
+
+    void onePortModemAnswersAtOnce()
+    {
+        sim::SimModem *modem = f->addModem();
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QVERIFY(port()->isOpen());
+        QCOMPARE(portList()->count(), 1);
+        QCOMPARE(portList()->currentText(), modem->slavePath());
+        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
+        QVERIFY(f->window()->isVisible());
+        // The probe's wait ends with the answer instead of after 2000 ms.
+        QVERIFY2(f->searchMs() < 1000, QByteArray::number(f->searchMs()));
+    }
+
+    void threePortsModemOnSecond()
+    {
+        sim::SimModem *first = f->addSilentPort();
+        sim::SimModem *second = f->addModem();
+        sim::SimModem *third = f->addModem();
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QCOMPARE(portList()->currentIndex(), 1);
+        QCOMPARE(portList()->currentText(), second->slavePath());
+        QVERIFY(port()->isOpen());
+        QCOMPARE(first->records(), QByteArrayList{"MODEM?;"});
+        QCOMPARE(second->records(), QByteArrayList{"MODEM?;"});
+        QVERIFY(third->received().isEmpty());
+        // The first port was let go: another program can open it now.
+        QSerialPort other(first->slavePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        // A silent port still gets its full two seconds, the answering one only what it needs.
+        QVERIFY2(f->searchMs() >= 1990 && f->searchMs() < 3500, QByteArray::number(f->searchMs()));
+    }
+
+    void threePortsNoModem()
+    {
+        for (int i = 0; i < 3; ++i)
+            f->addSilentPort();
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList{"Модем не обнаружен. Проверьте подключение "});
+        QCOMPARE(f->boxes().boxes().first().title, QString());
+        QVERIFY(f->boxes().boxes().first().parent == f->window());
+        QVERIFY(!port()->isOpen());
+        QCOMPARE(portList()->currentIndex(), 2);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(f->modem(i)->records(), QByteArrayList{"MODEM?;"});
+        QVERIFY2(f->searchMs() >= 3 * 1990, QByteArray::number(f->searchMs()));
+    }
+
+    void twoUnopenableThenSilent()
+    {
+        f->addMissingPort();
+        f->addBusyPort();
+        sim::SimModem *silent = f->addSilentPort();
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList{"Модем не обнаружен. Проверьте подключение "});
+        QVERIFY(!port()->isOpen());
+        QCOMPARE(silent->records(), QByteArrayList{"MODEM?;"});
+    }
+
+    void noPortCanBeOpened()
+    {
+        f->addMissingPort();
+        const QString busy = f->addBusyPort();
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
+        QVERIFY(!port()->isOpen());
+        QCOMPARE(portList()->currentText(), busy);
+    }
+
+    void noSerialPortAtAll()
+    {
+        f->startWindow();
+        QCOMPARE(f->boxes().texts(), QStringList{"COM портов не обнаружено"});
+        QCOMPARE(f->boxes().boxes().first().icon, QMessageBox::Critical);
+        QVERIFY(f->window()->isVisible());
+        QCOMPARE(portList()->count(), 0);
+        QVERIFY(!port()->isOpen());
+        // Nowhere to send the shutdown record: the program ends without a message.
+        f->boxes().clear();
+        f->destroyWindow();
+        QCOMPARE(f->boxes().texts(), QStringList());
+    }
+
+    void answersAroundTheReadyText_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("text before and after") << QByteArray("\x01OK\r\nMODEM_READY;xyz\r\n") << true;
+        QTest::newRow("lower case") << QByteArray("modem_ready;\r\n") << false;
+        QTest::newRow("without ;") << QByteArray("MODEM_READY\r\n") << false;
+        QTest::newRow("cut") << QByteArray("MODEM_REA") << false;
+        QTest::newRow("after a NUL") << QByteArray("x\0MODEM_READY;", 14) << false;
+    }
+    void answersAroundTheReadyText()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, found);
+        sim::SimModem *modem = f->addModem();
+        modem->setReply("MODEM?;", reply);
+        f->startWindow();
+        QCOMPARE(port()->isOpen(), found);
+        QCOMPARE(f->boxes().texts(),
+                 found ? QStringList() : QStringList{"Модем не обнаружен. Проверьте подключение "});
+    }
+
+    // --- the receive path
+
+    void imeiLine()
+    {
+        sim::SimModem *modem = startWithModem();
+        typeAndSend("IMEI;");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("356938035643809"));
+        QCOMPARE(modem->records(), QByteArrayList{"IMEI;"});
+    }
+
+    void operatorAndLevelInOneChunk()
+    {
+        sim::SimModem *modem = startWithModem();
+        modem->setChunking(62, 500); // both lines (30 bytes) in one chunk
+        QSignalSpy spy(port(), &QSerialPort::readyRead);
+        typeAndSend("OPERATOR;");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_signalLevel")->text(), QString("23"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_operator")->text(), QString("MegaFon"));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void debugLineGoesToTheLogWithDateAndTime()
+    {
+        sim::SimModem *modem = startWithModem();
+        const QStringList before = logLines();
+        modem->sendDebug("GSM: CREG=1");
+        QTRY_COMPARE(logLines().size(), before.size() + 1);
+        const QString line = logLines().last();
+        const QRegularExpression form(
+            "^(\\d\\d)\\.(\\d\\d)\\.(\\d{4})   \\d\\d:\\d\\d:\\d\\d\\.\\d{3}   GSM: CREG1$");
+        QVERIFY2(form.match(line).hasMatch(), qPrintable(line));
+        QCOMPARE(line.left(10), QDate::currentDate().toString("dd.MM.yyyy"));
+    }
+
+    void lineWithTwoWords()
+    {
+        sim::SimModem *modem = startWithModem();
+        modem->setInfo("MODEL", "PROGVER5");
+        typeAndSend("MODEL;");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_controllerPO")->text(), QString("5"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_modemModel")->text(), QString("PROGVER5"));
+    }
+
+    void lineSplitAtEveryByte()
+    {
+        sim::SimModem *modem = startWithModem();
+        QLineEdit *imei = widget<QLineEdit>("lineEdit_IMEILevel");
+        for (int at = 1; at < 23; ++at) {
+            const QByteArray digits = QByteArray::number(356938035643800LL + at);
+            const QByteArray line = "IMEI=" + digits + ";\r\n";
+            QCOMPARE(line.size(), 23);
+            QSignalSpy changed(imei, &QLineEdit::textChanged);
+            modem->sendRaw(line.left(at));
+            settle(modem);
+            modem->sendRaw(line.mid(at));
+            QTRY_COMPARE(changed.count(), 1);
+            settle(modem);
+            QCOMPARE(changed.count(), 1);
+            QCOMPARE(imei->text(), QString(digits));
+        }
+    }
+
+    void unfinishedLineIsDroppedBySend()
+    {
+        sim::SimModem *modem = startWithModem();
+        modem->sendRaw("IMEI=1111");
+        settle(modem);
+        typeAndSend("PROGVER;");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_controllerPO")->text(), QString("2.14"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString());
+    }
+
+    void logKeepsTheNewestTenThousandLines()
+    {
+        startWithModem();
+        QCOMPARE(widget<QTextBrowser>("textBrowser")->document()->maximumBlockCount(), 10000);
+    }
+
+    // --- the send path
+
+    void commandGoesOutExactlyAsTyped_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("READALL") << "READALL;" << QByteArray("READALL;");
+        QTest::newRow("spaces, no ;") << " IMEI " << QByteArray(" IMEI ");
+        QTest::newRow("Cyrillic") << QString::fromUtf8("ОПЕРАТОР;")
+                                  << QByteArray("\xCE\xCF\xC5\xD0\xC0\xD2\xCE\xD0;");
+    }
+    void commandGoesOutExactlyAsTyped()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, bytes);
+        sim::SimModem *modem = startWithModem();
+        typeAndSend(command);
+        QTRY_COMPARE(modem->received(), bytes);
+        QTest::qWait(50);
+        QCOMPARE(modem->received(), bytes);
+        QCOMPARE(f->boxes().texts(), QStringList());
+    }
+
+    void readAllOnTheCommandLineChangesNoParameter()
+    {
+        sim::SimModem *modem = startWithModem();
+        QStringList before;
+        for (const auto &p : sim::SimModem::defaultParams())
+            before.append(f->window()->recordText(p.first));
+        typeAndSend("READALL;");
+        QTRY_VERIFY(modem->sent().endsWith("SERVER=0,502,30,24;\r\n"));
+        settle(modem);
+        QStringList after;
+        for (const auto &p : sim::SimModem::defaultParams())
+            after.append(f->window()->recordText(p.first));
+        QCOMPARE(after, before);
+        QVERIFY(f->window()->parsedParams().isEmpty());
+    }
+
+    void emptyCommandWritesNothing()
+    {
+        sim::SimModem *modem = startWithModem();
+        typeAndSend(QString());
+        QTest::qWait(100);
+        QVERIFY(modem->received().isEmpty());
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QVERIFY(port()->isOpen());
+    }
+
+    // A long record followed at once by another: the second send waits until the first has left the line.
+    void aSendNeverCutsTheOneBefore()
+    {
+        sim::SimModem *modem = startWithModem();
+        const QString longRecord = "SETURL1=" + QString(90, 'a') + ",502,10;";
+        typeAndSend(longRecord);
+        typeAndSend("SETLOG=1;");
+        typeAndSend("WRITEALL;");
+        QTRY_COMPARE(modem->writeAllCount(), 1);
+        QCOMPARE(modem->overrunCount(), 0);
+        QCOMPARE(modem->records(), (QByteArrayList{longRecord.toLatin1(), "SETLOG=1;", "WRITEALL;"}));
+        QCOMPARE(modem->param("SETURL1"), QString(90, 'a') + ",502,10");
+    }
+
+    void reopensAfterAClose()
+    {
+        sim::SimModem *modem = startWithModem();
+        port()->close();
+        typeAndSend("GSMVER;");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_GSMModulePO")->text(), QString("SIM800C R14.18"));
+        QVERIFY(port()->isOpen());
+        QCOMPARE(modem->records(), QByteArrayList{"GSMVER;"});
+    }
+
+    void closedPortThatCannotBeReopened()
+    {
+        sim::SimModem *modem = startWithModem();
+        port()->close();
+        modem->hangUp();
+        QTRY_VERIFY(modem->isHungUp());
+        typeAndSend("IMEI;");
+        QCOMPARE(f->boxes().texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
+        QVERIFY(!port()->isOpen());
+        QVERIFY(modem->received().isEmpty());
+    }
+
+    // The adapter is pulled out in the middle of a reply: the port is closed once, without a storm of
+    // errors or messages, and the next send says the port cannot be opened.
+    void unpluggedModem()
+    {
+        sim::SimModem *modem = startWithModem();
+        QSignalSpy errors(port(), &QSerialPort::errorOccurred);
+        modem->setHangUpAt(8);
+        typeAndSend("IMEI;");
+        QTRY_VERIFY(!port()->isOpen());
+        QTest::qWait(100);
+        QVERIFY(!port()->isOpen());
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QVERIFY2(errors.count() < 20, QByteArray::number(errors.count()));
+        typeAndSend("IMEI;");
+        QCOMPARE(f->boxes().texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
+    }
+
+    void shutdownRecord()
+    {
+        sim::SimModem *modem = startWithModem();
+        f->destroyWindow();
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QTRY_COMPARE(modem->records(), QByteArrayList{"DEBUG=L0;"});
+        QCOMPARE(modem->debugLevel(), QString("L0"));
+        QCOMPARE(modem->overrunCount(), 0);
+    }
+
+    void shutdownWithTheModemGone()
+    {
+        sim::SimModem *modem = startWithModem();
+        modem->hangUp();
+        QTRY_VERIFY(!port()->isOpen());
+        f->destroyWindow();
+        QCOMPARE(f->boxes().texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
+    }
+
+    // --- how long the search takes (the figures of the closing note), with a modem that answers after 20 ms
+
+    void searchTime_data()
+    {
+        QTest::addColumn<int>("ports");
+        QTest::addColumn<int>("modemAt");
+        QTest::addColumn<int>("boundMs");
+        QTest::newRow("port 1 of 1") << 1 << 0 << 1000;
+        QTest::newRow("port 2 of 3") << 3 << 1 << 3000;
+    }
+    void searchTime()
+    {
+        QFETCH(int, ports);
+        QFETCH(int, modemAt);
+        QFETCH(int, boundMs);
+        for (int i = 0; i < ports; ++i) {
+            sim::SimModem *m = i == modemAt ? f->addModem() : f->addSilentPort();
+            m->setAnswerDelayMs(20);
+        }
+        f->startWindow();
+        QVERIFY(port()->isOpen());
+        QCOMPARE(portList()->currentIndex(), modemAt);
+        qInfo("search with the modem on port %d of %d: %lld ms (before: %d ms)", modemAt + 1, ports,
+              f->searchMs(), 2000 * (modemAt + 1));
+        QVERIFY(f->searchMs() < boundMs);
+    }
+};
+
+VELON_TEST_MAIN(TestLink)
+#include "tst_link.moc"
