@@ -4,6 +4,7 @@
 #include "testmain.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -36,17 +37,25 @@ private:
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             auto *dialog = qobject_cast<QFileDialog *>(w);
-            if (!dialog || !dialog->isVisible() || dialog->property("driven").toBool())
+            if (!dialog || !dialog->isVisible())
                 continue;
-            dialog->setProperty("driven", true);
-            seen.append({dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
-                         dialog->parentWidget(), dialog->acceptMode(), dialog->isModal()});
+            if (!dialog->property("driven").toBool()) {
+                dialog->setProperty("driven", true);
+                seen.append({dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
+                             dialog->parentWidget(), dialog->acceptMode(), dialog->isModal()});
+            }
             if (answer.isEmpty()) {
                 dialog->reject();
-            } else {
-                dialog->selectFile(answer);
-                static_cast<QDialog *>(dialog)->accept(); // as the dialog's own button does
+                continue;
             }
+            // Typed into the name field, as a user would; tried again on the next poll while the dialog's
+            // file model is still busy and the dialog stays open.
+            auto *nameEdit = dialog->findChild<QLineEdit *>("fileNameEdit");
+            if (nameEdit)
+                nameEdit->setText(answer);
+            else
+                dialog->selectFile(answer);
+            static_cast<QDialog *>(dialog)->accept(); // as the dialog's own button does
         }
     }
 

@@ -1,0 +1,413 @@
+#include "app/mainwindow.h"
+#include "filesizelimit.h"
+#include "link/portlist.h"
+#include "messageboxwatcher.h"
+#include "settings/formsettings.h"
+#include "testmain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <memory>
+
+// The 26 keys in the order of the file's lines.
+static const QStringList &fileKeys()
+{
+    static const QStringList keys{"SETCOM",  "SETRS",   "SETCAN",  "SETSIM1", "SETSIM2", "ADMTEL1", "ADMTEL2",
+                                  "ADMTEL3", "ADMTEL4", "ADMTEL5", "CSDTEL1", "CSDTEL2", "CSDTEL3", "CSDTEL4",
+                                  "CSDTEL5", "SETURL1", "SETURL2", "SETURL3", "SETURL4", "SETURL5", "SETCONF",
+                                  "SETID",   "SETLOG",  "SETCSD",  "PASSET",  "SERVER"};
+    return keys;
+}
+
+// The record texts a fresh main window holds, before any read, load or edit.
+static const QStringList startUpRecords{"SETCOM=300,7,N,1,0;", "SETRS=300,7,N,1,0;", "SETCAN=300,7,N,1,0;",
+                                        "SETSIM1=3759,,,;",    "SETSIM2=3759,,,;",   "ADMTEL1=;",
+                                        "ADMTEL2=;",           "ADMTEL3=;",          "ADMTEL4=;",
+                                        "ADMTEL5=;",           "CSDTEL1=;",          "CSDTEL2=;",
+                                        "CSDTEL3=;",           "CSDTEL4=;",          "CSDTEL5=;",
+                                        "SETURL1=,1,0;",       "SETURL2=,1,0;",      "SETURL3=,1,0;",
+                                        "SETURL4=,1,0;",       "SETURL5=,1,0;",      "SETCONF=0,0,0,0,0,0;",
+                                        "SETID=0,;",           "SETLOG=0;",          "SETCSD=7,0,1;",
+                                        "PASSET=KVR38;",       "SERVER=0,1,1,1;"};
+
+// A complete set that passes the validation, in the file's order.
+static const QStringList plainSet{"SETCOM=9600,8,N,1,0;",
+                                  "SETRS=19200,8,E,1,0;",
+                                  "SETCAN=115200,8,N,1,0;",
+                                  "SETSIM1=1234,gdata,gdata,internet;",
+                                  "SETSIM2=0000,,,;",
+                                  "ADMTEL1=+79001234567;",
+                                  "ADMTEL2=;",
+                                  "ADMTEL3=;",
+                                  "ADMTEL4=;",
+                                  "ADMTEL5=;",
+                                  "CSDTEL1=89001112233;",
+                                  "CSDTEL2=;",
+                                  "CSDTEL3=;",
+                                  "CSDTEL4=;",
+                                  "CSDTEL5=;",
+                                  "SETURL1=example.org,8080,10;",
+                                  "SETURL2=,1,0;",
+                                  "SETURL3=,1,0;",
+                                  "SETURL4=,1,0;",
+                                  "SETURL5=,1,0;",
+                                  "SETCONF=1,0,0,1,0,0;",
+                                  "SETID=0,;",
+                                  "SETLOG=0;",
+                                  "SETCSD=7,0,1;",
+                                  "PASSET=KVR38;",
+                                  "SERVER=0,502,30,24;"};
+
+// Another one that differs from the start-up values in every key the dialog owns, with Cyrillic text.
+static QStringList otherSet()
+{
+    return {"SETCOM=115200,8,O,2,1;",
+            "SETRS=9600,7,E,1,0;",
+            "SETCAN=38400,9,N,2,0;",
+            QString::fromUtf8("SETSIM1=4321,пользователь,пароль,internet;"),
+            "SETSIM2=0000,,,;",
+            "ADMTEL1=+79001234567;",
+            "ADMTEL2=+79007654321;",
+            "ADMTEL3=;",
+            "ADMTEL4=;",
+            "ADMTEL5=112;",
+            "CSDTEL1=89001112233;",
+            "CSDTEL2=;",
+            "CSDTEL3=;",
+            "CSDTEL4=;",
+            "CSDTEL5=;",
+            "SETURL1=example.org,8080,10;",
+            "SETURL2=10.0.0.1,502,1440;",
+            "SETURL3=,1,0;",
+            "SETURL4=,1,0;",
+            "SETURL5=,1,0;",
+            "SETCONF=1,2,1,1,0,1;",
+            "SETID=1,DEV42;",
+            "SETLOG=1;",
+            "SETCSD=71,0,1;",
+            "PASSET=abc1234;",
+            "SERVER=1,502,30,24;"};
+}
+
+static QByteArray linesOf(const QStringList &records)
+{
+    return (records.join('\n') + '\n').toUtf8();
+}
+
+class TestFiles : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTemporaryDir> dir;
+    QString saveAnswer, openAnswer;
+    int saveAsked = 0, openAsked = 0;
+
+    QString path(const QString &name) const { return dir->filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    QByteArray readFile(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    QStringList heldRecords() const
+    {
+        QStringList result;
+        for (const QString &key : fileKeys())
+            result.append(window->recordText(key));
+        return result;
+    }
+    void save(const QString &name)
+    {
+        saveAnswer = name.isEmpty() ? QString() : path(name);
+        window->findChild<QToolButton *>("toolButton_saveToFile")->click();
+    }
+    void load(const QString &name)
+    {
+        openAnswer = name.isEmpty() ? QString() : path(name);
+        window->findChild<QToolButton *>("toolButton_loadFromFile")->click();
+    }
+    template <typename T> T *settingsWidget(const char *name) const
+    {
+        return window->settingsWindow()->findChild<T *>(name);
+    }
+
+    void makeWindow()
+    {
+        window.reset();
+        portlist::setProvider([] { return QStringList{}; });
+        {
+            MessageBoxWatcher watcher;
+            window = std::make_unique<MainWindow>();
+        }
+        saveAsked = openAsked = 0;
+        files::FileDialogs dialogs;
+        dialogs.saveFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
+            ++saveAsked;
+            return parent == window.get() ? saveAnswer : QString();
+        };
+        dialogs.openFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
+            ++openAsked;
+            return parent == window.get() ? openAnswer : QString();
+        };
+        window->setFileDialogs(dialogs);
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        makeWindow();
+    }
+    void cleanup()
+    {
+        window.reset();
+        dir.reset();
+    }
+
+    void saveAfterStartUp()
+    {
+        MessageBoxWatcher watcher;
+        save("start.txt");
+        QCOMPARE(saveAsked, 1);
+        QCOMPARE(readFile("start.txt"), linesOf(startUpRecords));
+        QVERIFY(watcher.boxes().isEmpty());
+    }
+
+    // However a file lays its records out, loading it leaves the main window with the same records, and
+    // saving then gives the set's 26 lines in their fixed order.
+    void layoutsLoadAlike_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("set");
+        QTest::newRow("saved layout") << linesOf(plainSet) << plainSet;
+        QTest::newRow("one line") << plainSet.join(QString()).toUtf8() << plainSet;
+        QStringList reversed = plainSet;
+        std::reverse(reversed.begin(), reversed.end());
+        QTest::newRow("other order") << linesOf(reversed) << plainSet;
+        QTest::newRow("CR LF") << (plainSet.join("\r\n") + "\r\n").toUtf8() << plainSet;
+        QTest::newRow("record broken over two lines") << linesOf(plainSet)
+                                                             .replace("SETURL1=example", "SETURL1=exam\nple")
+                                                             .replace("SERVER=0,", "SERVER=\r\n0,")
+                                                      << plainSet;
+        QTest::newRow("empty lines between")
+            << ("\n\n" + plainSet.join("\n\n\n") + "\n\n").toUtf8() << plainSet;
+        QTest::newRow("other set") << linesOf(otherSet()) << otherSet();
+        QTest::newRow("other set, one line") << otherSet().join(QString()).toUtf8() << otherSet();
+    }
+    void layoutsLoadAlike()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, set);
+        writeFile("in.txt", file);
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QCOMPARE(openAsked, 1);
+        QCOMPARE(watcher.texts(), QStringList{});
+        QCOMPARE(window->parsedParams().size(), 26);
+        QCOMPARE(heldRecords(), set);
+        save("out.txt");
+        QCOMPARE(readFile("out.txt"), linesOf(set));
+    }
+
+    void saveLoadSaveGivesTheSameBytes()
+    {
+        writeFile("in.txt", otherSet().join(QString()).toUtf8());
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        save("first.txt");
+        QCOMPARE(watcher.texts(), QStringList{});
+        // A fresh window, so that nothing but the file can carry the values over.
+        makeWindow();
+        watcher.clear();
+        load("first.txt");
+        save("second.txt");
+        QCOMPARE(watcher.texts(), QStringList{});
+        QCOMPARE(readFile("second.txt"), readFile("first.txt"));
+        QCOMPARE(readFile("second.txt"), linesOf(otherSet()));
+    }
+
+    void loadFillsTheSettingsWindow()
+    {
+        writeFile("in.txt", linesOf(otherSet()));
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QVERIFY(settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
+        QCOMPARE(settingsWidget<QLineEdit>("lineEdit_identityLine")->text(), QString("DEV42"));
+        QVERIFY(settingsWidget<QRadioButton>("radioButton_sendLogFile")->isChecked());
+        QCOMPARE(settingsWidget<QComboBox>("comboBox_CSD")->currentText(), QString("71,0,1"));
+        QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString("abc1234"));
+    }
+
+    void cyrillicSurvives()
+    {
+        writeFile("in.txt", linesOf(otherSet()));
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QCOMPARE(window->findChild<QLineEdit *>("lineEdit_userNameGPRSSIM1")->text(),
+                 QString::fromUtf8("пользователь"));
+        save("out.txt");
+        const QByteArray saved = readFile("out.txt");
+        QVERIFY(saved.startsWith("SETCOM=")); // no byte-order mark
+        QVERIFY(
+            saved.contains("SETSIM1=4321,\xd0\xbf\xd0\xbe\xd0\xbb\xd1\x8c\xd0\xb7\xd0\xbe\xd0\xb2\xd0\xb0\xd1"
+                           "\x82\xd0\xb5\xd0\xbb\xd1\x8c,"));
+    }
+
+    void loadWithNoPortOpen()
+    {
+        QVERIFY(!window->serialPort()->isOpen());
+        writeFile("in.txt", linesOf(plainSet));
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QVERIFY(!window->serialPort()->isOpen());
+        QCOMPARE(watcher.texts(), QStringList{});
+        QCOMPARE(heldRecords(), plainSet);
+    }
+
+    void fileWithNothingInIt_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("empty lines") << QByteArray("\n\n\n\n");
+        QTest::newRow("empty CR LF lines") << QByteArray("\r\n\r\n");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("NUL first") << QByteArray("\0SETCOM=9600,8,N,1,0;\n", 23);
+    }
+    void fileWithNothingInIt()
+    {
+        QFETCH(QByteArray, file);
+        writeFile("set.txt", linesOf(plainSet));
+        writeFile("empty.txt", file);
+        MessageBoxWatcher watcher;
+        load("set.txt");
+        const QStringList before = heldRecords();
+        const QMap<QString, QString> parsedBefore = window->parsedParams();
+        load("empty.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Ошибка чтения данных"});
+        const MessageBoxWatcher::Box &box = watcher.boxes().first();
+        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(heldRecords(), before);
+        QCOMPARE(window->parsedParams(), parsedBefore);
+    }
+
+    void fileWithoutSetcom()
+    {
+        QStringList set = plainSet;
+        set.removeFirst();
+        writeFile("in.txt", linesOf(set));
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Отсутствует параметр SETCOM"});
+        QCOMPARE(heldRecords(), startUpRecords);
+        QCOMPARE(window->parsedParams().size(), 25);
+    }
+
+    void fileWithoutSetconf()
+    {
+        QStringList set = otherSet();
+        set.removeAt(fileKeys().indexOf("SETCONF"));
+        writeFile("in.txt", linesOf(set));
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Отсутствует параметр SETCONF"});
+        const int setconf = fileKeys().indexOf("SETCONF");
+        QCOMPARE(heldRecords().mid(0, setconf), otherSet().mid(0, setconf));
+        QCOMPARE(heldRecords().mid(setconf), startUpRecords.mid(setconf));
+        QVERIFY(!settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
+        QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString());
+    }
+
+    void fileThatCannotBeOpened_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("load a missing file") << "load"
+                                             << "missing.txt";
+        QTest::newRow("load a directory") << "load"
+                                          << "sub";
+        QTest::newRow("save into a missing directory") << "save"
+                                                       << "missing/set.txt";
+        QTest::newRow("save over a directory") << "save"
+                                               << "sub";
+    }
+    void fileThatCannotBeOpened()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, name);
+        QVERIFY(QDir(dir->path()).mkdir("sub"));
+        const QStringList before = heldRecords();
+        MessageBoxWatcher watcher;
+        if (action == "load")
+            load(name);
+        else
+            save(name);
+        QCOMPARE(watcher.texts(), QStringList{"Не удалось открыть файл"});
+        const MessageBoxWatcher::Box &box = watcher.boxes().first();
+        QVERIFY(!box.hadParent);
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(heldRecords(), before);
+        QVERIFY(window->parsedParams().isEmpty());
+        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"sub"});
+        QVERIFY(QDir(path("sub")).isEmpty());
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        const QByteArray old = linesOf(plainSet);
+        writeFile("set.txt", old);
+        MessageBoxWatcher watcher;
+        {
+            // Room for less than the new file, as on a full disk.
+            FileSizeLimit limit(64);
+            QVERIFY(limit.isActive());
+            save("set.txt");
+        }
+        QCOMPARE(watcher.texts(), QStringList{"Не удалось сохранить файл"});
+        const MessageBoxWatcher::Box &box = watcher.boxes().first();
+        QVERIFY(!box.hadParent);
+        QCOMPARE(box.title, QString());
+        QCOMPARE(readFile("set.txt"), old);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.txt"});
+    }
+
+    void saveReplacesAnOlderFile()
+    {
+        writeFile("set.txt", linesOf(otherSet()) + QByteArray(1000, '#'));
+        MessageBoxWatcher watcher;
+        save("set.txt");
+        QVERIFY(watcher.boxes().isEmpty());
+        QCOMPARE(readFile("set.txt"), linesOf(startUpRecords));
+    }
+
+    void cancelledDialogsChangeNothing()
+    {
+        writeFile("set.txt", linesOf(plainSet));
+        MessageBoxWatcher watcher;
+        save(QString());
+        load(QString());
+        QCOMPARE(saveAsked, 1);
+        QCOMPARE(openAsked, 1);
+        QVERIFY(watcher.boxes().isEmpty());
+        QCOMPARE(heldRecords(), startUpRecords);
+        QVERIFY(window->parsedParams().isEmpty());
+        QCOMPARE(readFile("set.txt"), linesOf(plainSet));
+    }
+};
+
+VELON_TEST_MAIN(TestFiles)
+#include "tst_files.moc"
