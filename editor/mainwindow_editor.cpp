@@ -404,7 +404,15 @@ void MainWindow::on_comboBox_rs485StopBits_currentIndexChanged(const QString &ar
 }
 
 // The RS485 flow control is not offered: its field stays "0" whatever the (hidden) box holds.
-void MainWindow::on_comboBox_flowControlRs485_currentIndexChanged(const QString &) {}
+// The box is hidden, but a value read from the modem must survive a write back: losing it would silently
+// switch the modem's RS485 flow control off.
+void MainWindow::on_comboBox_flowControlRs485_currentIndexChanged(const QString &arg1)
+{
+    if (!records::onOffCodeList().contains(arg1))
+        return;
+    flowControlRs485 = arg1;
+    rebuildSETRS();
+}
 
 // CAN.
 
