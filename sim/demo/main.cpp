@@ -24,9 +24,12 @@ int main(int argc, char *argv[])
     portlist::setProvider([port] { return QStringList{port}; });
 
     // A modem at work chats on its debug output now and then.
-    const QStringList chatter{"GSM: registered, home network", "GPRS: attach OK",
-                              "TCP: connected to telemetry.example.net:8080", "RS232: 128 bytes forwarded",
-                              "TCP: keep-alive sent", "SIM1: signal 21"};
+    const QStringList chatter{"GSM: registered, home network",
+                              "GPRS: attach OK",
+                              "TCP: connected to telemetry.example.net:8080",
+                              "RS232: 128 bytes forwarded",
+                              "TCP: keep-alive sent",
+                              "SIM1: signal 21"};
     int next = 0;
     QTimer debugTimer;
     QObject::connect(&debugTimer, &QTimer::timeout, [&] {

@@ -1,0 +1,336 @@
+// Measures the configurator against the simulated modem at 9600 baud and prints one table: each figure next
+// to what the line itself allows (bytes x 10 / 9600 s plus the modem's answer delay), their ratio, and what
+// the fixed waits of the original design would give.
+#include "app/mainwindow.h"
+#include "fastfeeder.h"
+#include "files/filedialogs.h"
+#include "link/portlist.h"
+#include "params/records.h"
+#include "sim/simmodem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int answerDelayMs = 20;
+
+double lineMs(qint64 bytes)
+{
+    return bytes * 10.0 * 1000.0 / 9600.0;
+}
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// Closes message boxes (a benchmark has nobody to read them) and counts them: a figure measured while
+// the program complained is no figure.
+class BoxCloser : public QObject
+{
+public:
+    BoxCloser()
+    {
+        timer.setInterval(5);
+        connect(&timer, &QTimer::timeout, this, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (box && box->isVisible() && !box->property("seen").toBool()) {
+                    box->setProperty("seen", true);
+                    texts << box->text();
+                    box->button(QMessageBox::Ok)->click();
+                }
+            }
+        });
+        timer.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer timer;
+};
+
+struct Row
+{
+    QString what;
+    double measuredMs;
+    double limitMs; // 0: not a line figure
+    QString original;
+    QString note;
+};
+
+QVector<Row> rows;
+
+void waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+std::unique_ptr<MainWindow> buildWindow(const QStringList &ports, double *ms)
+{
+    portlist::setProvider([ports] { return ports; });
+    QElapsedTimer t;
+    t.start();
+    auto w = std::make_unique<MainWindow>();
+    *ms = t.nsecsElapsed() / 1e6;
+    w->show();
+    return w;
+}
+
+qint64 replyBytes(const sim::ParamList &set)
+{
+    qint64 n = 0;
+    for (const auto &kv : set)
+        n += kv.first.size() + 1 + kv.second.toLatin1().size() + 1 + 2;
+    return n;
+}
+
+sim::ParamList setOfAbout(int bytes)
+{
+    sim::ParamList set = sim::SimModem::defaultParams();
+    const qint64 base = replyBytes(set);
+    int perUrl = int((bytes - base) / 5);
+    for (auto &kv : set) {
+        if (kv.first.startsWith("SETURL") && perUrl > 0) {
+            const QStringList f = kv.second.split(',');
+            kv.second = "srv." + QString(perUrl - 4, 'a') + "," + f.value(1, "1") + "," + f.value(2, "0");
+        }
+    }
+    return set;
+}
+
+void click(MainWindow &w, const char *button)
+{
+    w.findChild<QToolButton *>(button)->click();
+}
+
+void benchSearch(BoxCloser &boxes)
+{
+    {
+        sim::SimModem modem;
+        modem.setAnswerDelayMs(answerDelayMs);
+        modem.start();
+        double ms = 0;
+        auto w = buildWindow({modem.slavePath()}, &ms);
+        rows.append({"search, modem on port 1 of 1", ms, lineMs(7 + 12) + answerDelayMs, "2000 ms",
+                     boxes.texts.isEmpty() ? "" : "messages: " + boxes.texts.join("; ")});
+    }
+    {
+        sim::SimModem silent, modem, third;
+        silent.setSilent(true);
+        modem.setAnswerDelayMs(answerDelayMs);
+        silent.start();
+        modem.start();
+        third.start();
+        double ms = 0;
+        auto w = buildWindow({silent.slavePath(), modem.slavePath(), third.slavePath()}, &ms);
+        rows.append({"search, modem on port 2 of 3", ms, 2000 + lineMs(7) + lineMs(7 + 12) + answerDelayMs,
+                     "4000 ms", "a silent port still gets its full 2000 ms"});
+    }
+}
+
+void benchRead(const QString &what, const sim::ParamList &set, BoxCloser &boxes)
+{
+    sim::SimModem modem;
+    modem.setAnswerDelayMs(answerDelayMs);
+    modem.setParams(set);
+    modem.start();
+    double ms = 0;
+    auto w = buildWindow({modem.slavePath()}, &ms);
+    boxes.texts.clear();
+    const qint64 bytes = replyBytes(set);
+    QElapsedTimer t;
+    t.start();
+    click(*w, "toolButton_readModemParams");
+    const double took = t.nsecsElapsed() / 1e6;
+    const bool whole = w->recordText("SETURL5") == "SETURL5=" + modem.param("SETURL5") + ";";
+    QString note = QString("%1 bytes").arg(bytes);
+    if (!whole || !boxes.texts.isEmpty())
+        note += ", NOT read whole: " + boxes.texts.join("; ");
+    rows.append(
+        {what, took, lineMs(8 + bytes) + answerDelayMs, bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
+}
+
+void benchWrite(BoxCloser &boxes)
+{
+    sim::SimModem modem;
+    modem.setAnswerDelayMs(answerDelayMs);
+    modem.start();
+    double ms = 0;
+    auto w = buildWindow({modem.slavePath()}, &ms);
+    click(*w, "toolButton_readModemParams");
+    boxes.texts.clear();
+    modem.clearLog();
+    QElapsedTimer t;
+    t.start();
+    click(*w, "toolButton_writeModemParams");
+    const double took = t.nsecsElapsed() / 1e6;
+    const qint64 out = modem.received().size();
+    const qint64 in = replyBytes(modem.params());
+    QString note = QString("%1 bytes out, %2 back").arg(out).arg(in);
+    if (!boxes.texts.isEmpty())
+        note += ", messages: " + boxes.texts.join("; ");
+    if (modem.overrunCount() > 0)
+        note += QString(", %1 OVERRUNS").arg(modem.overrunCount());
+    rows.append(
+        {"write with read-back, default set", took, lineMs(out + in) + answerDelayMs, "about 1270 ms", note});
+}
+
+void benchCpu(BoxCloser &boxes)
+{
+    portlist::setProvider([] { return QStringList{}; });
+    MainWindow w; // no port: the load never touches one
+    QTemporaryDir dir;
+    const QString path = dir.filePath("set.txt");
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        for (const auto &kv : sim::SimModem::defaultParams())
+            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+    }
+    files::FileDialogs dialogs;
+    dialogs.openFileName = [path](QWidget *, const QString &, const QString &, const QString &) {
+        return path;
+    };
+    w.setFileDialogs(dialogs);
+    boxes.texts.clear();
+    constexpr int rounds = 200;
+    // Alternate two sets so every load changes every widget.
+    const double start = cpuMs();
+    for (int i = 0; i < rounds; ++i)
+        click(w, "toolButton_loadFromFile");
+    const double perSet = (cpuMs() - start) / rounds;
+    rows.append({"CPU: load, parse and validate one full set", perSet,
+                 lineMs(replyBytes(sim::SimModem::defaultParams())), "-",
+                 "CPU time per set, over " + QString::number(rounds) +
+                     " loads; limit: the set's own line time" +
+                     (boxes.texts.isEmpty() ? QString() : ", messages: " + boxes.texts.join("; "))});
+}
+
+void benchMemory()
+{
+    FastFeeder feeder;
+    feeder.start();
+    double ms = 0;
+    auto w = buildWindow({feeder.slavePath()}, &ms);
+    const long before = peakRssKb();
+    auto *log = w->findChild<QTextBrowser *>("textBrowser");
+    constexpr int lines = 100000;
+    QElapsedTimer t;
+    t.start();
+    std::thread pourer([&] { feeder.pour(lines, "LAST LINE"); });
+    waitUntil([&] { return log->document()->lastBlock().text().contains("LAST LINE"); }, 600000);
+    const double took = t.nsecsElapsed() / 1e6;
+    pourer.join();
+    const long after = peakRssKb();
+    rows.append({"peak memory after 100,000 DEBUG lines", after / 1024.0, 0, "unbounded log",
+                 QString("MB peak RSS (%1 MB before the lines); log keeps %2 lines; %3 lines/s")
+                     .arg(before / 1024.0, 0, 'f', 1)
+                     .arg(log->document()->blockCount())
+                     .arg(lines / (took / 1000.0), 0, 'f', 0)});
+}
+
+QString machine()
+{
+    QString cpu;
+    QFile info("/proc/cpuinfo");
+    if (info.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : info.readAll().split('\n')) {
+            if (line.startsWith("model name")) {
+                cpu = QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+                break;
+            }
+        }
+    }
+    return QString("%1, %2 cores (%3), %4, Qt %5")
+        .arg(cpu.isEmpty() ? QSysInfo::currentCpuArchitecture() : cpu)
+        .arg(QThread::idealThreadCount())
+        .arg(QSysInfo::currentCpuArchitecture())
+        .arg(QSysInfo::prettyProductName())
+        .arg(qVersion());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The configurator's developer diagnostics would drown the table.
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    QApplication app(argc, argv);
+    BoxCloser boxes;
+
+    benchSearch(boxes);
+    benchRead("read, default set", sim::SimModem::defaultParams(), boxes);
+    benchRead("read, 1500-byte set", setOfAbout(1500), boxes);
+    benchRead("read, 3000-byte set", setOfAbout(3000), boxes);
+    benchWrite(boxes);
+    benchCpu(boxes);
+    benchMemory();
+
+    QTextStream out(stdout);
+    out << "machine: " << machine() << "\n";
+    out << "simulated modem at 9600 baud 8N1 (960 bytes/s), replies in chunks of up to 62 bytes or 16 ms, "
+           "answer "
+           "delay "
+        << answerDelayMs << " ms\n\n";
+    out << QString("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
+               .arg("what", -42)
+               .arg("measured", 10)
+               .arg("line limit", 10)
+               .arg("ratio", 6)
+               .arg("fixed waits", 16)
+               .arg("notes");
+    out << "|" << QString(44, '-') << "|" << QString(12, '-') << ":|" << QString(11, '-') << ":|"
+        << QString(7, '-') << ":|" << QString(18, '-') << "|-------|\n";
+    for (const Row &r : rows) {
+        const bool memory = r.what.startsWith("peak memory");
+        const QString measured = memory ? QString::number(r.measuredMs, 'f', 1) + " MB"
+                                        : QString::number(r.measuredMs, 'f', 1) + " ms";
+        const QString limit = r.limitMs > 0 ? QString::number(r.limitMs, 'f', 1) + " ms" : "-";
+        const QString ratio = r.limitMs > 0 ? QString::number(r.measuredMs / r.limitMs, 'f', 2) : "-";
+        out << QString("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
+                   .arg(r.what, -42)
+                   .arg(measured, 10)
+                   .arg(limit, 10)
+                   .arg(ratio, 6)
+                   .arg(r.original, 16)
+                   .arg(r.note);
+    }
+    return 0;
+}
