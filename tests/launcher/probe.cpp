@@ -185,6 +185,7 @@ int main(int argc, char **argv)
         return 2;
     Record record;
     describe(record, argc, argv);
+    record.add("end", "");
     // Written aside and renamed, so the test never reads half a record.
     if (!writeFile(recordPath + partSuffix, record.text) || !publish(recordPath + partSuffix, recordPath))
         return 3;

@@ -8,8 +8,10 @@
 #include "testprocess.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -74,6 +76,20 @@ std::string show(const std::vector<std::string> &list)
     return text + "]";
 }
 
+// The entries only one of the two lists has, for a readable failure.
+std::string difference(const std::vector<std::string> &got, const std::vector<std::string> &expected)
+{
+    std::vector<std::string> extra, missing;
+    for (const auto &entry : got)
+        if (std::find(expected.begin(), expected.end(), entry) == expected.end())
+            extra.push_back(entry);
+    for (const auto &entry : expected)
+        if (std::find(got.begin(), got.end(), entry) == got.end())
+            missing.push_back(entry);
+    return "extra " + show(extra) + ", missing " + show(missing) +
+           (extra.empty() && missing.empty() ? " (order or repetition)" : "");
+}
+
 std::string readFile(const fs::path &file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -128,6 +144,19 @@ ProbeRecord parseRecord(const std::string &text)
     return record;
 }
 
+// Windows keeps an environment block sorted by name regardless of case, and a new process gets it sorted.
+void sortEnvironment(std::vector<std::string> &entries)
+{
+    auto key = [](const std::string &entry) {
+        std::string name = entry.substr(0, entry.find('=', 1));
+        for (char &c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return name;
+    };
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const std::string &a, const std::string &b) { return key(a) < key(b); });
+}
+
 // A launcher copied under a chosen name into a fresh folder whose name has blanks and Cyrillic, with the
 // probe in "soft" under the same name unless told otherwise.
 class Layout
@@ -180,7 +209,24 @@ public:
         entries.push_back("VELON_EQUALS=a=b=c");
         if (hold)
             entries.push_back("LAUNCHER_PROBE_HOLD=" + utf8Path(releaseFile()));
+        if (windowsBuild)
+            sortEnvironment(entries);
         return entries;
+    }
+
+    // What a program started directly with env sees. That is env itself, but Wine moves and adds its own
+    // entries in every process it starts, so there the probe started directly says what it is.
+    std::vector<std::string> environmentSeenBy(const std::vector<std::string> &env) const
+    {
+        if (!windowsBuild)
+            return env;
+        const fs::path launcherRecord = root / "record.launcher";
+        fs::rename(recordFile(), launcherRecord);
+        runProcess(probeBinary, utf8Path(probeBinary), {}, env, root / "output.direct", exitTimeoutMs);
+        const ProbeRecord direct = waitForRecord();
+        fs::remove(recordFile());
+        fs::rename(launcherRecord, recordFile());
+        return direct.environment;
     }
 
     RunResult run(const std::vector<std::string> &args, const std::vector<std::string> &env,
@@ -196,15 +242,21 @@ public:
         return runProcess(launcher(), argv0, args, env, outputFile(), exitTimeoutMs, options);
     }
 
-    // The record of a started probe; it may come after the launcher has already ended.
+    // The record of a started probe; it may come after the launcher has already ended, and under Wine the
+    // renamed file can still be held by the probe for a moment, so it counts once it reads complete.
     ProbeRecord waitForRecord(int timeoutMs = 30000) const
     {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!fs::exists(recordFile()) && std::chrono::steady_clock::now() < giveUp)
+        for (;;) {
+            if (fs::exists(recordFile())) {
+                const ProbeRecord record = parseRecord(readFile(recordFile()));
+                if (record.values.count("end"))
+                    return record;
+            }
+            if (std::chrono::steady_clock::now() > giveUp)
+                return {};
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (!fs::exists(recordFile()))
-            return {};
-        return parseRecord(readFile(recordFile()));
+        }
     }
 
     bool nothingStarted() const
@@ -239,7 +291,13 @@ void expectStarted(Check &check, const Layout &layout, const RunResult &run,
     if (windowsBuild)
         check(record.shellArgs == args,
               label + ": arguments by the shell's parser " + show(record.shellArgs));
-    check(record.environment == env, label + ": environment differs");
+    for (const char *entry : {"VELON_ПРОВЕРКА=значение с пробелом", "VELON_EMPTY=", "VELON_EQUALS=a=b=c"})
+        check(std::find(record.environment.begin(), record.environment.end(), entry) !=
+                  record.environment.end(),
+              label + ": no " + entry + " in the environment");
+    const std::vector<std::string> expected = layout.environmentSeenBy(env);
+    check(record.environment == expected,
+          label + ": environment differs: " + difference(record.environment, expected));
     check(record.value("cwd") == withoutTrailingSeparator(utf8Path(layout.soft())),
           label + ": working directory " + record.value("cwd"));
     check(record.argv0 == utf8Path(layout.target()), label + ": program name " + record.argv0);
@@ -625,17 +683,29 @@ void randomRoundTrip(Check &check)
 {
     const Layout layout("velon-configurator");
     const auto env = layout.environment();
-    const unsigned seed = static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count());
+    // A new seed each run; LAUNCHER_TEST_SEED repeats a failed one.
+    const char *given = std::getenv("LAUNCHER_TEST_SEED");
+    const unsigned seed =
+        given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+              : static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count());
     std::printf("  random argument vectors, seed %u\n", seed);
+    long long slowest = 0;
     for (const auto &args : randomArgumentVectors(seed, 300)) {
+        const auto start = std::chrono::steady_clock::now();
         const RunResult run = layout.run(args, env);
+        slowest = std::max<long long>(slowest, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                   std::chrono::steady_clock::now() - start)
+                                                   .count());
         const ProbeRecord record = layout.waitForRecord();
-        check(run.finished && run.status == 0 && record.present, "not started with " + show(args));
+        check(run.finished && run.status == 0 && record.present,
+              "not started with " + show(args) + ": ended " + std::to_string(run.finished) + ", status " +
+                  std::to_string(run.status) + ", output " + readFile(layout.outputFile()));
         check(record.args == args, "arguments " + show(record.args) + ", expected " + show(args));
         if (windowsBuild)
             check(record.shellArgs == args,
                   "shell's arguments " + show(record.shellArgs) + ", expected " + show(args));
     }
+    std::printf("  slowest launcher run %lld ms\n", slowest);
 }
 
 struct Case
