@@ -560,7 +560,7 @@ void SimModem::setOverrunToleranceMs(double ms)
 ParamList SimModem::defaultParams()
 {
     return {{"SETCOM", "9600,8,N,1,0"},
-            {"SETRS", "19200,8,E,1,1"},
+            {"SETRS", "19200,8,E,1,0"},
             {"SETCAN", "115200,8,N,1,0"},
             {"SETSIM1", "3759,gdata,gdata,internet"},
             {"SETSIM2", "1234,mts,mts,internet.mts.ru"},
