@@ -41,6 +41,7 @@ struct Marker
 {
     std::string value;
     std::string environmentEntry;
+    long long native = -1;
 };
 Marker openInheritableMarker(const fs::path &file);
-void closeInheritableMarker();
+void closeInheritableMarker(const Marker &marker);

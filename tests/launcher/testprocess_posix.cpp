@@ -14,10 +14,6 @@ extern char **environ;
 
 const char *const executableSuffix = "";
 
-namespace {
-int markerDescriptor = -1;
-}
-
 RunResult runProcess(const fs::path &program, const std::string &argv0, const std::vector<std::string> &args,
                      const std::vector<std::string> &environment, const fs::path &output, int timeoutMs,
                      const RunOptions &)
@@ -90,13 +86,12 @@ fs::path fromUtf8(const std::string &path)
 
 Marker openInheritableMarker(const fs::path &file)
 {
-    markerDescriptor = open(file.c_str(), O_RDWR | O_CREAT, 0644); // no O_CLOEXEC: children get it
-    return {std::to_string(markerDescriptor), ""};
+    const int descriptor = open(file.c_str(), O_RDWR | O_CREAT, 0644); // no O_CLOEXEC: children get it
+    return {std::to_string(descriptor), "", descriptor};
 }
 
-void closeInheritableMarker()
+void closeInheritableMarker(const Marker &marker)
 {
-    if (markerDescriptor >= 0)
-        close(markerDescriptor);
-    markerDescriptor = -1;
+    if (marker.native >= 0)
+        close(static_cast<int>(marker.native));
 }

@@ -11,8 +11,6 @@ const char *const executableSuffix = ".exe";
 
 namespace {
 
-HANDLE markerHandle = INVALID_HANDLE_VALUE;
-
 std::wstring wide(const std::string &text)
 {
     if (text.empty())
@@ -117,17 +115,19 @@ fs::path fromUtf8(const std::string &path)
 Marker openInheritableMarker(const fs::path &file)
 {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    markerHandle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     char value[32];
     std::snprintf(value, sizeof value, "%llx",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(markerHandle)));
-    return {value, std::string("LAUNCHER_PROBE_HANDLE=") + value};
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
+    return {value, std::string("LAUNCHER_PROBE_HANDLE=") + value,
+            static_cast<long long>(reinterpret_cast<intptr_t>(handle))};
 }
 
-void closeInheritableMarker()
+void closeInheritableMarker(const Marker &marker)
 {
-    if (markerHandle != INVALID_HANDLE_VALUE)
-        CloseHandle(markerHandle);
-    markerHandle = INVALID_HANDLE_VALUE;
+    const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(marker.native));
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
 }

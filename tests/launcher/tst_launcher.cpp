@@ -17,7 +17,6 @@
 #include <iterator>
 #include <map>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #ifdef _WIN32
@@ -37,13 +36,16 @@ constexpr int settleMs = 300;
 #endif
 constexpr int exitTimeoutMs = 30000;
 
-fs::path launcherBinary;
-fs::path probeBinary;
+struct Binaries
+{
+    fs::path launcher;
+    fs::path probe;
+};
 
 class Check
 {
 public:
-    explicit Check(std::string name) : caseName(std::move(name)) {}
+    Check(std::string name, Binaries binaries) : caseName(std::move(name)), binaries(std::move(binaries)) {}
     bool operator()(bool condition, const std::string &what)
     {
         if (!condition) {
@@ -54,6 +56,7 @@ public:
         return condition;
     }
     std::string caseName;
+    Binaries binaries;
     int failures = 0;
 };
 
@@ -162,14 +165,15 @@ void sortEnvironment(std::vector<std::string> &entries)
 class Layout
 {
 public:
-    explicit Layout(const std::string &name, bool withProbe = true) : name(name + executableSuffix)
+    Layout(const Binaries &binaries, const std::string &name, bool withProbe = true)
+        : binaries(binaries), name(name + executableSuffix)
     {
         static int counter = 0;
         root = fs::temp_directory_path() / fromUtf8("velon launcher " + std::to_string(processId()) + "-" +
                                                     std::to_string(++counter) + " каталог");
         fs::remove_all(root);
         fs::create_directories(soft());
-        fs::copy_file(launcherBinary, launcher());
+        fs::copy_file(binaries.launcher, launcher());
         makeExecutable(launcher(), true);
         if (withProbe)
             placeProbe(this->name);
@@ -192,7 +196,7 @@ public:
 
     void placeProbe(const std::string &fileName) const
     {
-        fs::copy_file(probeBinary, soft() / fromUtf8(fileName), fs::copy_options::overwrite_existing);
+        fs::copy_file(binaries.probe, soft() / fromUtf8(fileName), fs::copy_options::overwrite_existing);
         makeExecutable(soft() / fromUtf8(fileName), true);
     }
 
@@ -222,7 +226,7 @@ public:
             return env;
         const fs::path launcherRecord = root / "record.launcher";
         fs::rename(recordFile(), launcherRecord);
-        runProcess(probeBinary, utf8Path(probeBinary), {}, env, root / "output.direct", exitTimeoutMs);
+        runProcess(binaries.probe, utf8Path(binaries.probe), {}, env, root / "output.direct", exitTimeoutMs);
         const ProbeRecord direct = waitForRecord();
         fs::remove(recordFile());
         fs::rename(launcherRecord, recordFile());
@@ -265,6 +269,7 @@ public:
         return !fs::exists(recordFile());
     }
 
+    Binaries binaries;
     fs::path root;
     std::string name;
 };
@@ -488,7 +493,7 @@ void quoting(Check &check)
 
 void argumentsEnvironmentDirectory(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const auto env = layout.environment();
     for (const auto &args : fixedArgumentVectors())
         expectStarted(check, layout, layout.run(args, env), args, env, "arguments " + show(args));
@@ -496,7 +501,7 @@ void argumentsEnvironmentDirectory(Check &check)
 
 void renamedLauncher(Check &check)
 {
-    Layout layout("Мой конфигуратор", false);
+    Layout layout(check.binaries, "Мой конфигуратор", false);
     layout.placeProbe(std::string("velon-configurator") + executableSuffix);
     const auto env = layout.environment();
     expectNothingStarted(check, layout, layout.run({"x"}, env), "only the old name in soft");
@@ -507,17 +512,17 @@ void renamedLauncher(Check &check)
 void missingTarget(Check &check)
 {
     {
-        Layout layout("velon-configurator", false);
+        Layout layout(check.binaries, "velon-configurator", false);
         fs::remove_all(layout.soft());
         expectNothingStarted(check, layout, layout.run({"a"}, layout.environment()), "no soft folder");
     }
     {
-        Layout layout("velon-configurator", false);
+        Layout layout(check.binaries, "velon-configurator", false);
         layout.placeProbe(std::string("other") + executableSuffix);
         expectNothingStarted(check, layout, layout.run({}, layout.environment()), "no file of that name");
     }
     {
-        Layout layout("velon-configurator", false);
+        Layout layout(check.binaries, "velon-configurator", false);
         fs::create_directories(layout.target());
         layout.placeProbe(layout.name + ".bak");
         expectNothingStarted(check, layout, layout.run({}, layout.environment()), "a folder of that name");
@@ -540,7 +545,7 @@ void startFailure(Check &check)
     for (const Variant &variant : variants) {
         if (windowsBuild && variant.executable)
             continue;
-        const Layout layout("velon-configurator", false);
+        const Layout layout(check.binaries, "velon-configurator", false);
         writeFile(layout.target(), "this is no program\n");
         makeExecutable(layout.target(), variant.executable);
         const RunResult run = layout.run({"a"}, layout.environment());
@@ -554,7 +559,7 @@ void startFailure(Check &check)
 
 void ownPathNotFirstArgument(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const auto env = layout.environment();
     const std::string elsewhere = windowsBuild ? "C:\\nowhere\\other.exe" : "/nowhere/other";
     expectStarted(check, layout, layout.run(elsewhere, {"b"}, env), {"b"}, env, "a false program name");
@@ -574,7 +579,7 @@ void ownPathNotFirstArgument(Check &check)
 
 void keepsRunning(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const auto env = layout.environment(true);
     const RunResult run = layout.run({"hold"}, env);
     check(run.finished && run.status == 0, "the launcher did not end while the configurator runs");
@@ -593,7 +598,7 @@ void keepsRunning(Check &check)
 // fail), the probe started through the launcher must not.
 void noInheritance(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const fs::path markerFile = layout.root / "marker file";
     const Marker marker = openInheritableMarker(markerFile);
     auto env = layout.environment();
@@ -625,12 +630,12 @@ void noInheritance(Check &check)
         for (const auto &fd : record.descriptors)
             check(fd == "0" || fd == "1" || fd == "2", "the configurator has descriptor " + fd + " open");
     }
-    closeInheritableMarker();
+    closeInheritableMarker(marker);
 }
 
 void windowAndPriority(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const auto env = layout.environment();
     RunOptions options;
     options.belowNormalPriority = true;
@@ -647,7 +652,7 @@ void windowAndPriority(Check &check)
 void versionAndManifest(Check &check)
 {
 #ifdef _WIN32
-    const std::wstring file = launcherBinary.wstring();
+    const std::wstring file = check.binaries.launcher.wstring();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
     std::vector<char> data(size);
@@ -681,7 +686,7 @@ void versionAndManifest(Check &check)
 
 void randomRoundTrip(Check &check)
 {
-    const Layout layout("velon-configurator");
+    const Layout layout(check.binaries, "velon-configurator");
     const auto env = layout.environment();
     // A new seed each run; LAUNCHER_TEST_SEED repeats a failed one.
     const char *given = std::getenv("LAUNCHER_TEST_SEED");
@@ -734,17 +739,18 @@ const std::vector<Case> cases = {
 
 int main(int argc, char **argv)
 {
+    Binaries binaries;
     std::vector<std::string> selected;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--launcher" && i + 1 < argc)
-            launcherBinary = fs::absolute(fromUtf8(argv[++i]));
+            binaries.launcher = fs::absolute(fromUtf8(argv[++i]));
         else if (arg == "--probe" && i + 1 < argc)
-            probeBinary = fs::absolute(fromUtf8(argv[++i]));
+            binaries.probe = fs::absolute(fromUtf8(argv[++i]));
         else
             selected.push_back(arg);
     }
-    if (launcherBinary.empty() || probeBinary.empty()) {
+    if (binaries.launcher.empty() || binaries.probe.empty()) {
         std::printf("usage: tst_launcher --launcher <file> --probe <file> [case...]\n");
         return 2;
     }
@@ -763,7 +769,7 @@ int main(int argc, char **argv)
             continue;
         if (c.windowsOnly && !windowsBuild)
             continue;
-        Check check(c.name);
+        Check check(c.name, binaries);
         const auto start = std::chrono::steady_clock::now();
         try {
             c.run(check);
