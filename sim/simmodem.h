@@ -74,7 +74,7 @@ public:
     void setChunking(int chunkBytes, int latencyMs); // chunkBytes >= 1; latencyMs 0 = every byte at once
     void setAnswerDelayMs(int ms);
     // How much earlier than the line allows a new send may arrive before it counts as an overrun
-    // (scheduling jitter of the pty and of the modem's thread); default 1 ms.
+    // (scheduling jitter of the pty and of the modem's thread); default 2 ms.
     void setOverrunToleranceMs(double ms);
 
     // --- the parameter set
