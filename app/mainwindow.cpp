@@ -11,7 +11,6 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    ui->textBrowser->document()->setMaximumBlockCount(10000); // the newest lines of a whole shift
     port = new QSerialPort(this);
     formSettings = std::make_unique<FormSettings>();
 

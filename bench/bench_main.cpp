@@ -123,7 +123,7 @@ sim::ParamList setOfAbout(int bytes)
 {
     sim::ParamList set = sim::SimModem::defaultParams();
     const qint64 base = replyBytes(set);
-    int perUrl = int((bytes - base) / 5);
+    int perUrl = int((bytes - base) / 5) + 10;
     for (auto &kv : set) {
         if (kv.first.startsWith("SETURL") && perUrl > 0) {
             const QStringList f = kv.second.split(',');
@@ -215,21 +215,32 @@ void benchCpu(BoxCloser &boxes)
     portlist::setProvider([] { return QStringList{}; });
     MainWindow w; // no port: the load never touches one
     QTemporaryDir dir;
-    const QString path = dir.filePath("set.txt");
+    // Two sets that differ in every key, loaded in turn, so that every load changes every widget.
+    const QString paths[] = {dir.filePath("a.txt"), dir.filePath("b.txt")};
+    const QByteArray other =
+        "SETCOM=115200,7,E,2,1;SETRS=300,9,O,2,0;SETCAN=600,8,E,2,0;SETSIM1=4321,u,p,apn;"
+        "SETSIM2=1111,user2,pass2,apn2;ADMTEL1=+7911;ADMTEL2=+7912;ADMTEL3=+7913;"
+        "ADMTEL4=+7914;ADMTEL5=+7915;CSDTEL1=+7921;CSDTEL2=+7922;CSDTEL3=+7923;"
+        "CSDTEL4=+7924;CSDTEL5=+7925;SETURL1=a.example,1001,11;SETURL2=b.example,1002,12;"
+        "SETURL3=c.example,1003,13;SETURL4=d.example,1004,14;SETURL5=e.example,1005,15;"
+        "SETCONF=2,2,1,0,1,0;SETID=1,XYZ;SETLOG=0;SETCSD=0,0,1;PASSET=ABCD;SERVER=1,9000,5,6;";
     {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
+        QFile a(paths[0]);
+        a.open(QIODevice::WriteOnly);
         for (const auto &kv : sim::SimModem::defaultParams())
-            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+            a.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+        QFile b(paths[1]);
+        b.open(QIODevice::WriteOnly);
+        b.write(other);
     }
+    int turn = 0;
     files::FileDialogs dialogs;
-    dialogs.openFileName = [path](QWidget *, const QString &, const QString &, const QString &) {
-        return path;
+    dialogs.openFileName = [&](QWidget *, const QString &, const QString &, const QString &) {
+        return paths[turn++ % 2];
     };
     w.setFileDialogs(dialogs);
     boxes.texts.clear();
     constexpr int rounds = 200;
-    // Alternate two sets so every load changes every widget.
     const double start = cpuMs();
     for (int i = 0; i < rounds; ++i)
         click(w, "toolButton_loadFromFile");
@@ -249,7 +260,9 @@ void benchMemory()
     auto w = buildWindow({feeder.slavePath()}, &ms);
     const long before = peakRssKb();
     auto *log = w->findChild<QTextBrowser *>("textBrowser");
-    constexpr int lines = 100000;
+    const int lines = qEnvironmentVariableIntValue("VELON_BENCH_DEBUG_LINES") > 0
+                          ? qEnvironmentVariableIntValue("VELON_BENCH_DEBUG_LINES")
+                          : 100000;
     QElapsedTimer t;
     t.start();
     std::thread pourer([&] { feeder.pour(lines, "LAST LINE"); });
@@ -295,13 +308,24 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     BoxCloser boxes;
 
+    QElapsedTimer total;
+    total.start();
+    const auto progress = [&](const char *what) {
+        std::fprintf(stderr, "bench: %s (%.1f s)\n", what, total.elapsed() / 1000.0);
+    };
+    progress("search");
     benchSearch(boxes);
+    progress("reads");
     benchRead("read, default set", sim::SimModem::defaultParams(), boxes);
     benchRead("read, 1500-byte set", setOfAbout(1500), boxes);
     benchRead("read, 3000-byte set", setOfAbout(3000), boxes);
+    progress("write");
     benchWrite(boxes);
+    progress("cpu");
     benchCpu(boxes);
+    progress("memory");
     benchMemory();
+    progress("done");
 
     QTextStream out(stdout);
     out << "machine: " << machine() << "\n";

@@ -5,6 +5,7 @@
 #include "link/receivepath.h"
 #include "link/replywait.h"
 #include "link/sendtiming.h"
+#include "link/trafficlog.h"
 #include "params/linecodec.h"
 #include "ui_mainwindow.h"
 
@@ -219,7 +220,8 @@ void MainWindow::on_portReadyRead()
             }
         }
         if (effect.debug)
-            ui->textBrowser->append(receivepath::debugEntry(QDateTime::currentDateTime(), effect.debugText));
+            trafficlog::append(ui->textBrowser,
+                               receivepath::debugEntry(QDateTime::currentDateTime(), effect.debugText));
         part = effect.part;
     }
     qDebug() << "allThatComingList " << parts;

@@ -18,6 +18,9 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     detachReceivePath();
     sendToModem("READALL;");
     bufferMainWindow = receiveParamSet();
+    // The window closed during the wait: nobody is there to see a form fill or a message.
+    if (windowClosing)
+        return;
     if (bufferMainWindow.isEmpty()) {
         QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
     } else {

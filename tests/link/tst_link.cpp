@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "link/trafficlog.h"
 #include "simfixture.h"
 #include "testmain.h"
 
@@ -251,8 +252,16 @@ private slots:
 
     void logKeepsTheNewestTenThousandLines()
     {
-        startWithModem();
-        QCOMPARE(widget<QTextBrowser>("textBrowser")->document()->maximumBlockCount(), 10000);
+        sim::SimModem *modem = startWithModem();
+        // A shift's worth of lines already in the log; the modem's next lines push it over the bound.
+        auto *log = widget<QTextBrowser>("textBrowser");
+        for (int i = 0; i < trafficlog::keptLines + trafficlog::trimBatch; ++i)
+            log->append("old " + QString::number(i));
+        modem->sendDebug("newest");
+        QTRY_VERIFY(logLines().last().endsWith("newest"));
+        const QStringList lines = logLines();
+        QCOMPARE(lines.size(), trafficlog::keptLines);
+        QCOMPARE(lines.first(), "old " + QString::number(trafficlog::trimBatch + 1));
     }
 
     // --- the send path
