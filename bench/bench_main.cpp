@@ -271,7 +271,7 @@ void benchMemory()
     pourer.join();
     const long after = peakRssKb();
     rows.append({"peak memory after 100,000 DEBUG lines", after / 1024.0, 0, "unbounded log",
-                 QString("MB peak RSS (%1 MB before the lines); log keeps %2 lines; %3 lines/s")
+                 QString("peak RSS (%1 MB before the lines); log keeps %2 lines; %3 lines/s")
                      .arg(before / 1024.0, 0, 'f', 1)
                      .arg(log->document()->blockCount())
                      .arg(lines / (took / 1000.0), 0, 'f', 0)});
@@ -347,7 +347,10 @@ int main(int argc, char *argv[])
         const QString measured = memory ? QString::number(r.measuredMs, 'f', 1) + " MB"
                                         : QString::number(r.measuredMs, 'f', 1) + " ms";
         const QString limit = r.limitMs > 0 ? QString::number(r.limitMs, 'f', 1) + " ms" : "-";
-        const QString ratio = r.limitMs > 0 ? QString::number(r.measuredMs / r.limitMs, 'f', 2) : "-";
+        const double q = r.limitMs > 0 ? r.measuredMs / r.limitMs : 0;
+        const QString ratio = r.limitMs <= 0 ? "-"
+                              : q < 0.01     ? QString::number(q, 'g', 2)
+                                             : QString::number(q, 'f', 2);
         out << QString("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
                    .arg(r.what, -42)
                    .arg(measured, 10)
