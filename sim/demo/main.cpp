@@ -12,6 +12,18 @@
 
 int main(int argc, char *argv[])
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without a display the toolkit would only abort with a terse platform-plugin message.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr,
+                     "velon-configurator-demo: no display (DISPLAY and WAYLAND_DISPLAY are unset).\n"
+                     "Run it on a desktop, or under a virtual X server:\n"
+                     "    xvfb-run -a -s \"-screen 0 1280x800x24\" %s\n",
+                     argv[0]);
+        return 2;
+    }
+#endif
     QApplication app(argc, argv);
 
     sim::SimModem modem;
