@@ -17,6 +17,7 @@ class TestShell : public QObject
 private slots:
     void init();
     void startUpRecordsOfTheShell();
+    void everyParseReplacesTheWholeMap();
     void settingsWindowIsOneWindowThatKeepsItsContents();
     void closingClosesTheSettingsWindowAndEndsTheProgram();
 
@@ -44,6 +45,22 @@ void TestShell::startUpRecordsOfTheShell()
     QVERIFY(window->settingsWindow());
     QVERIFY(!window->settingsWindow()->isVisible());
     QVERIFY(!window->settingsWindow()->parent());
+}
+
+void TestShell::everyParseReplacesTheWholeMap()
+{
+    MessageBoxWatcher boxes;
+    const auto window = makeWindow();
+    window->slotGetAllParams("SETLOG=1;SETCSD=7,0,1;PASSET=a=b;");
+    QCOMPARE(window->parsedParams(),
+             (QMap<QString, QString>{{"SETLOG", "1"}, {"SETCSD", "7,0,1"}, {"PASSET", "a=b"}}));
+    window->slotGetAllParams("SETLOG=0;\r\nSETID=0,;");
+    QCOMPARE(window->parsedParams(), (QMap<QString, QString>{{"SETLOG", "0"}, {"SETID", "0,"}}));
+    window->slotGetAllParams(QByteArray());
+    QVERIFY(window->parsedParams().isEmpty());
+    // Parsing fills the map only; the editor's records stay as they were.
+    QCOMPARE(window->recordText("SETLOG"), QString("SETLOG=0;"));
+    QCOMPARE(boxes.texts(), QStringList{"COM портов не обнаружено"});
 }
 
 void TestShell::settingsWindowIsOneWindowThatKeepsItsContents()
