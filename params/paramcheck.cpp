@@ -34,7 +34,8 @@ public:
                    QString()) &&
             sim("SETSIM1", "setSim1List", "SIM1") && sim("SETSIM2", "setSim2List", "SIM2") &&
             phones("ADMTEL", "lineEdit_controlNumber") && phones("CSDTEL", "lineEdit_csdNumber") && urls() &&
-            setconf() && setid() && setlog() && setcsd() && passet() && server();
+            setconf() && setid() && wholeValue("SETLOG", records::flagCodeList()) &&
+            wholeValue("SETCSD", records::csdModeList()) && passet() && server();
         return steps;
     }
 
@@ -180,27 +181,16 @@ private:
         return true;
     }
 
-    bool setlog()
+    // SETLOG and SETCSD: the whole value must be one of a list.
+    bool wholeValue(const QString &key, const QStringList &allowed)
     {
-        if (!present("SETLOG"))
+        if (!present(key))
             return false;
-        const QString value = params.value("SETLOG");
-        log("SETLOGList ", {value});
-        if (!records::flagCodeList().contains(value))
-            return stop(tr("Неверное значение параметра SETLOG"));
-        add(Step::Emit, "SETLOG", value);
-        return true;
-    }
-
-    bool setcsd()
-    {
-        if (!present("SETCSD"))
-            return false;
-        const QString value = params.value("SETCSD");
-        log("SETCSDList ", {value});
-        if (!records::csdModeList().contains(value))
-            return stop(tr("Неверное значение параметра SETCSD"));
-        add(Step::Emit, "SETCSD", value);
+        const QString value = params.value(key);
+        log(key + "List ", {value});
+        if (!allowed.contains(value))
+            return stop(tr("Неверное значение параметра ") + key);
+        add(Step::Emit, key, value);
         return true;
     }
 
