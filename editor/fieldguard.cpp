@@ -82,4 +82,12 @@ void install(QLineEdit *edit, const QString &refused)
     edit->installEventFilter(new PasteFilter(edit, refused));
 }
 
+void setTextAsIs(QLineEdit *edit, const QString &text)
+{
+    const QValidator *validator = edit->validator();
+    edit->setValidator(nullptr);
+    edit->setText(text);
+    edit->setValidator(validator);
+}
+
 } // namespace fieldguard

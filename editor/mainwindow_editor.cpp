@@ -403,7 +403,6 @@ void MainWindow::on_comboBox_rs485StopBits_currentIndexChanged(const QString &ar
     rebuildSETRS();
 }
 
-// The RS485 flow control is not offered: its field stays "0" whatever the (hidden) box holds.
 // The box is hidden, but a value read from the modem must survive a write back: losing it would silently
 // switch the modem's RS485 flow control off.
 void MainWindow::on_comboBox_flowControlRs485_currentIndexChanged(const QString &arg1)

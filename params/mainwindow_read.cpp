@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "editor/fieldguard.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
 
@@ -43,7 +44,7 @@ bool MainWindow::validateParamSet()
             break;
         }
         case paramcheck::Step::SetText:
-            findChild<QLineEdit *>(step.target)->setText(step.text);
+            fieldguard::setTextAsIs(findChild<QLineEdit *>(step.target), step.text);
             break;
         case paramcheck::Step::SetSpin:
             findChild<QSpinBox *>(step.target)->setValue(step.number);

@@ -1,5 +1,6 @@
 #include "settings/formsettings.h"
 
+#include "editor/fieldguard.h"
 #include "editor/separatorvalidator.h"
 #include "params/records.h"
 #include "ui_formsettings.h"
@@ -13,8 +14,8 @@ FormSettings::FormSettings(QWidget *parent) : QWidget(parent), ui(new Ui::FormSe
 
     // As on the main window's form: the identifier is a field of SETID, the password the whole value of
     // PASSET, and neither may split or end its record.
-    ui->lineEdit_identityLine->setValidator(new SeparatorValidator(fieldtext::separators(), this));
-    ui->lineEdit_password->setValidator(new SeparatorValidator(";", this));
+    fieldguard::install(ui->lineEdit_identityLine, fieldtext::separators());
+    fieldguard::install(ui->lineEdit_password, ";");
 
     // An unchecked switch means "off": a SETID record built before the switch was first touched must
     // still carry a valid switch, or the modem and the file load would reject it.

@@ -36,6 +36,7 @@ private slots:
     void silentModemGivesReadErrorAndReceivePathGoesOn();
     void failingSetStopsWithItsMessageAndKeepsLaterWidgets_data();
     void failingSetStopsWithItsMessageAndKeepsLaterWidgets();
+    void readValuesAreShownAsTheyCame();
     void writeArrivesRecordByRecordInSendingOrder();
     void valueContainingItsOwnKeyIsNoVerdict();
     void modemStoringSetIdInCapitalsGivesOneMessage();
@@ -246,6 +247,21 @@ void TestReadWrite::failingSetStopsWithItsMessageAndKeepsLaterWidgets()
     }
     if (key == "SERVER") // the later fields kept their start values
         QCOMPARE(widget<QSpinBox>("spinBox_timeout")->value(), 1);
+}
+
+void TestReadWrite::readValuesAreShownAsTheyCame()
+{
+    // The fields refuse separators from the keyboard, but a value the modem holds is not quietly changed.
+    sim::ParamList set = withValue(sim::SimModem::defaultParams(), "CSDTEL2", "+7,912");
+    modem->setParams(set);
+    startWindow();
+    clickRead();
+    QCOMPARE(boxes->texts(), QStringList());
+    QCOMPARE(widget<QLineEdit>("lineEdit_csdNumber2")->text(), QString("+7,912"));
+    QCOMPARE(window->recordText("CSDTEL2"), QString("CSDTEL2=+7,912;"));
+    // What the user then types is guarded again.
+    QTest::keyClicks(widget<QLineEdit>("lineEdit_csdNumber2"), ",5");
+    QCOMPARE(window->recordText("CSDTEL2"), QString("CSDTEL2=+79125;"));
 }
 
 void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
