@@ -160,7 +160,8 @@ private:
 
     // --- link/
     void findModemPort();
-    void sendToModem(const QString &text);
+    // False when the port could not be opened for it (its message shown, nothing sent).
+    bool sendToModem(const QString &text);
     void readAllParams();
     // The receive path's connection (port readyRead -> on_portReadyRead), made at most once.
     void attachReceivePath();
@@ -252,8 +253,6 @@ private:
     // Takes the reply to "READALL;" as it arrives, until it holds all 26 keys, or the line has been quiet
     // for 250 ms once 1000 ms have passed since the command left, or 10 s.
     QByteArray receiveParamSet();
-    // Sends one record of a write; false when the port could not be opened for it.
-    bool sendWriteRecord(const QString &text);
     void setInterfaceFlag(const QString &flag, const QString &value);
     bool linkBusy = false;
     bool windowClosing = false;

@@ -98,7 +98,7 @@ void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
     qDebug() << "port->portName()" << port->portName();
 }
 
-void MainWindow::sendToModem(const QString &text)
+bool MainWindow::sendToModem(const QString &text)
 {
     // Clearing throws away what is still queued for the line: let the previous send leave first.
     if (port->isOpen())
@@ -107,7 +107,7 @@ void MainWindow::sendToModem(const QString &text)
         if (!port->open(QIODevice::ReadWrite)) {
             QMessageBox::information(this, QString(), tr("Не удалось открыть порт. Проверьте подключение "),
                                      QMessageBox::Ok);
-            return;
+            return false;
         }
         sendLeavesAtNs = 0;
     }
@@ -123,12 +123,13 @@ void MainWindow::sendToModem(const QString &text)
         qDebug() << "port->errorString()";
         qDebug() << port->errorString();
         port->close();
-        return;
+        return true;
     }
     // Hand the bytes to the driver now, so the line time counts from here and not from the next
     // turn of the event loop.
     port->flush();
     sendLeavesAtNs = sendtiming::leavesAt(sendLeavesAtNs, sendtiming::nowNs(), cnt);
+    return true;
 }
 
 void MainWindow::waitForSendToLeave()
@@ -156,11 +157,13 @@ void MainWindow::handlePortError(int error)
     // next turn of the event loop, once.
     portClosePending = true;
     const QString text = port->errorString();
+    const QString failedPort = port->portName();
     QMetaObject::invokeMethod(
         this,
-        [this, error, text] {
+        [this, error, text, failedPort] {
             portClosePending = false;
-            if (!port->isOpen())
+            // The search may have moved on to the next port meanwhile: that one did not fail.
+            if (!port->isOpen() || port->portName() != failedPort)
                 return;
             qDebug() << "port->errorString()";
             qDebug() << text;

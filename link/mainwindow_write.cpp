@@ -82,13 +82,6 @@ void MainWindow::readAllParams()
     attachReceivePath();
 }
 
-bool MainWindow::sendWriteRecord(const QString &text)
-{
-    const bool wasOpen = port->isOpen();
-    sendToModem(text);
-    return wasOpen || port->isOpen();
-}
-
 void MainWindow::on_toolButton_writeModemParams_clicked()
 {
     LinkOperation operation(this);
@@ -112,13 +105,13 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
 
     // A port that cannot be opened gets one message, not one per record, and no verdicts.
     for (const QString &text : sendingTexts) {
-        if (!sendWriteRecord(text))
+        if (!sendToModem(text))
             return;
         delayMs(10);
         if (windowClosing)
             return;
     }
-    if (!sendWriteRecord("WRITEALL;"))
+    if (!sendToModem("WRITEALL;"))
         return;
     delayMs(10);
     if (windowClosing)

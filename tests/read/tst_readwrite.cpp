@@ -7,6 +7,7 @@
 #include "testmain.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QRadioButton>
@@ -37,7 +38,10 @@ private slots:
     void failingSetStopsWithItsMessageAndKeepsLaterWidgets_data();
     void failingSetStopsWithItsMessageAndKeepsLaterWidgets();
     void readValuesAreShownAsTheyCame();
+    void completeSetEndsTheReadAtOnce();
     void writeArrivesRecordByRecordInSendingOrder();
+    void modemUnpluggedDuringAWriteGivesOneMessage_data();
+    void modemUnpluggedDuringAWriteGivesOneMessage();
     void valueContainingItsOwnKeyIsNoVerdict();
     void modemStoringSetIdInCapitalsGivesOneMessage();
     void silentReadBackReportsNoKey();
@@ -82,6 +86,13 @@ void TestReadWrite::init()
 
 void TestReadWrite::cleanup()
 {
+    // Every message of a read or write is an information box of the main window: no title, one OK.
+    for (const MessageBoxWatcher::Box &box : boxes->boxes()) {
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
+    }
     window.reset();
     boxes.reset();
     modem.reset();
@@ -262,6 +273,41 @@ void TestReadWrite::readValuesAreShownAsTheyCame()
     // What the user then types is guarded again.
     QTest::keyClicks(widget<QLineEdit>("lineEdit_csdNumber2"), ",5");
     QCOMPARE(window->recordText("CSDTEL2"), QString("CSDTEL2=+79125;"));
+}
+
+void TestReadWrite::completeSetEndsTheReadAtOnce()
+{
+    // The default set needs about 0.53 s on the line; waiting for a quiet line after the first second
+    // would take at least 1.25 s.
+    startWindow();
+    QElapsedTimer t;
+    t.start();
+    clickRead();
+    const qint64 took = t.elapsed();
+    QCOMPARE(boxes->texts(), QStringList());
+    QVERIFY2(took < 1150, qPrintable(QString::number(took) + " ms"));
+}
+
+void TestReadWrite::modemUnpluggedDuringAWriteGivesOneMessage_data()
+{
+    QTest::addColumn<int>("afterMs");
+    QTest::newRow("15 ms") << 15;
+    QTest::newRow("40 ms") << 40;
+    QTest::newRow("100 ms") << 100;
+    QTest::newRow("300 ms") << 300;
+}
+
+void TestReadWrite::modemUnpluggedDuringAWriteGivesOneMessage()
+{
+    QFETCH(int, afterMs);
+    sim::ParamList set = sim::SimModem::defaultParams();
+    for (int n = 1; n <= 3; ++n)
+        set = withValue(set, "SETURL" + QString::number(n), QString(100, 'a') + ",8080,30");
+    modem->setParams(set);
+    startWindow();
+    QTimer::singleShot(afterMs, window.get(), [&] { modem->hangUp(); });
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
 }
 
 void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
