@@ -245,11 +245,12 @@ void benchCpu(BoxCloser &boxes)
     for (int i = 0; i < rounds; ++i)
         click(w, "toolButton_loadFromFile");
     const double perSet = (cpuMs() - start) / rounds;
-    rows.append({"CPU: load, parse and validate one full set", perSet,
-                 lineMs(replyBytes(sim::SimModem::defaultParams())), "-",
-                 "CPU time per set, over " + QString::number(rounds) +
-                     " loads; limit: the set's own line time" +
-                     (boxes.texts.isEmpty() ? QString() : ", messages: " + boxes.texts.join("; "))});
+    rows.append(
+        {"CPU: load, parse and validate one full set", perSet,
+         lineMs(replyBytes(sim::SimModem::defaultParams())), "-",
+         "CPU time per set, over " + QString::number(rounds) +
+             " loads of two alternating files into a window not shown; limit: the set's own line time" +
+             (boxes.texts.isEmpty() ? QString() : ", messages: " + boxes.texts.join("; "))});
 }
 
 void benchMemory()
