@@ -50,8 +50,16 @@ QByteArray MainWindow::receiveParamSet()
     QElapsedTimer sinceLastByte;
     sinceLastByte.start();
     QByteArray bytes;
+    int earlyWakeups = 0;
     while (!windowClosing) {
+        QElapsedTimer tick;
+        tick.start();
         delayMs(replyPollMs);
+        // Once the application is quitting, nested loops return at once: stop as if the window closed.
+        if (tick.elapsed() == 0 && ++earlyWakeups > 20) {
+            windowClosing = true;
+            break;
+        }
         const QByteArray chunk = port->isOpen() ? port->readAll() : QByteArray();
         if (!chunk.isEmpty()) {
             bytes += chunk;

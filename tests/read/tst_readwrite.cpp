@@ -48,6 +48,7 @@ private slots:
     void portThatCannotBeOpenedStopsTheWriteAfterOneMessage();
     void secondClickDuringAReadDoesNothing();
     void closingDuringAReadEndsTheProgram();
+    void quittingDuringAReadEndsItAtOnce();
 
 private:
     void startWindow();
@@ -421,6 +422,24 @@ void TestReadWrite::closingDuringAReadEndsTheProgram()
     QCOMPARE(boxes->texts(), QStringList());
     window.reset(); // the shutdown record still goes out
     QTRY_VERIFY(modem->records().contains("DEBUG=L0;"));
+}
+
+void TestReadWrite::quittingDuringAReadEndsItAtOnce()
+{
+    // A quit that comes without a close event (the session ends, say) must not leave the read spinning
+    // through its second with nested loops that no longer wait.
+    startWindow();
+    modem->setAnswerDelayMs(3000);
+    QElapsedTimer sinceQuit;
+    QTimer::singleShot(0, window.get(), [&] { clickRead(); });
+    QTimer::singleShot(200, qApp, [&] {
+        sinceQuit.start();
+        qApp->quit();
+    });
+    QTimer::singleShot(8000, qApp, [] { qApp->exit(99); });
+    QCOMPARE(qApp->exec(), 0);
+    QVERIFY2(sinceQuit.elapsed() < 500, qPrintable(QString::number(sinceQuit.elapsed()) + " ms"));
+    QCOMPARE(boxes->texts(), QStringList());
 }
 
 VELON_TEST_MAIN(TestReadWrite)
