@@ -5,15 +5,14 @@
 #include "fastfeeder.h"
 #include "files/filedialogs.h"
 #include "link/portlist.h"
+#include "messageboxwatcher.h"
 #include "params/records.h"
 #include "sim/simmodem.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMessageBox>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -54,32 +53,6 @@ long peakRssKb()
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }
-
-// Closes message boxes (a benchmark has nobody to read them) and counts them: a figure measured while
-// the program complained is no figure.
-class BoxCloser : public QObject
-{
-public:
-    BoxCloser()
-    {
-        timer.setInterval(5);
-        connect(&timer, &QTimer::timeout, this, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(w);
-                if (box && box->isVisible() && !box->property("seen").toBool()) {
-                    box->setProperty("seen", true);
-                    texts << box->text();
-                    box->button(QMessageBox::Ok)->click();
-                }
-            }
-        });
-        timer.start();
-    }
-    QStringList texts;
-
-private:
-    QTimer timer;
-};
 
 struct Row
 {
@@ -133,28 +106,35 @@ sim::ParamList setOfAbout(int bytes)
     return set;
 }
 
+// Starts a modem answering after the table's delay, with the given set (its default one if empty).
+void startModem(sim::SimModem &modem, const sim::ParamList &set = {})
+{
+    modem.setAnswerDelayMs(answerDelayMs);
+    if (!set.isEmpty())
+        modem.setParams(set);
+    modem.start();
+}
+
 void click(MainWindow &w, const char *button)
 {
     w.findChild<QToolButton *>(button)->click();
 }
 
-void benchSearch(BoxCloser &boxes)
+void benchSearch(MessageBoxWatcher &boxes)
 {
     {
         sim::SimModem modem;
-        modem.setAnswerDelayMs(answerDelayMs);
-        modem.start();
+        startModem(modem);
         double ms = 0;
         auto w = buildWindow({modem.slavePath()}, &ms);
         rows.append({"search, modem on port 1 of 1", ms, lineMs(7 + 12) + answerDelayMs, "2000 ms",
-                     boxes.texts.isEmpty() ? "" : "messages: " + boxes.texts.join("; ")});
+                     boxes.texts().isEmpty() ? "" : "messages: " + boxes.texts().join("; ")});
     }
     {
         sim::SimModem silent, modem, third;
         silent.setSilent(true);
-        modem.setAnswerDelayMs(answerDelayMs);
         silent.start();
-        modem.start();
+        startModem(modem);
         third.start();
         double ms = 0;
         auto w = buildWindow({silent.slavePath(), modem.slavePath(), third.slavePath()}, &ms);
@@ -163,15 +143,13 @@ void benchSearch(BoxCloser &boxes)
     }
 }
 
-void benchRead(const QString &what, const sim::ParamList &set, BoxCloser &boxes)
+void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes)
 {
     sim::SimModem modem;
-    modem.setAnswerDelayMs(answerDelayMs);
-    modem.setParams(set);
-    modem.start();
+    startModem(modem, set);
     double ms = 0;
     auto w = buildWindow({modem.slavePath()}, &ms);
-    boxes.texts.clear();
+    boxes.clear();
     const qint64 bytes = replyBytes(set);
     QElapsedTimer t;
     t.start();
@@ -179,21 +157,20 @@ void benchRead(const QString &what, const sim::ParamList &set, BoxCloser &boxes)
     const double took = t.nsecsElapsed() / 1e6;
     const bool whole = w->recordText("SETURL5") == "SETURL5=" + modem.param("SETURL5") + ";";
     QString note = QString("%1 bytes").arg(bytes);
-    if (!whole || !boxes.texts.isEmpty())
-        note += ", NOT read whole: " + boxes.texts.join("; ");
+    if (!whole || !boxes.texts().isEmpty())
+        note += ", NOT read whole: " + boxes.texts().join("; ");
     rows.append(
         {what, took, lineMs(8 + bytes) + answerDelayMs, bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
 }
 
-void benchWrite(BoxCloser &boxes)
+void benchWrite(MessageBoxWatcher &boxes)
 {
     sim::SimModem modem;
-    modem.setAnswerDelayMs(answerDelayMs);
-    modem.start();
+    startModem(modem);
     double ms = 0;
     auto w = buildWindow({modem.slavePath()}, &ms);
     click(*w, "toolButton_readModemParams");
-    boxes.texts.clear();
+    boxes.clear();
     modem.clearLog();
     QElapsedTimer t;
     t.start();
@@ -202,15 +179,15 @@ void benchWrite(BoxCloser &boxes)
     const qint64 out = modem.received().size();
     const qint64 in = replyBytes(modem.params());
     QString note = QString("%1 bytes out, %2 back").arg(out).arg(in);
-    if (!boxes.texts.isEmpty())
-        note += ", messages: " + boxes.texts.join("; ");
+    if (!boxes.texts().isEmpty())
+        note += ", messages: " + boxes.texts().join("; ");
     if (modem.overrunCount() > 0)
         note += QString(", %1 OVERRUNS").arg(modem.overrunCount());
     rows.append(
         {"write with read-back, default set", took, lineMs(out + in) + answerDelayMs, "about 1270 ms", note});
 }
 
-void benchCpu(BoxCloser &boxes)
+void benchCpu(MessageBoxWatcher &boxes)
 {
     portlist::setProvider([] { return QStringList{}; });
     MainWindow w; // no port: the load never touches one
@@ -239,7 +216,7 @@ void benchCpu(BoxCloser &boxes)
         return paths[turn++ % 2];
     };
     w.setFileDialogs(dialogs);
-    boxes.texts.clear();
+    boxes.clear();
     constexpr int rounds = 200;
     const double start = cpuMs();
     for (int i = 0; i < rounds; ++i)
@@ -250,7 +227,7 @@ void benchCpu(BoxCloser &boxes)
          lineMs(replyBytes(sim::SimModem::defaultParams())), "-",
          "CPU time per set, over " + QString::number(rounds) +
              " loads of two alternating files into a window not shown; limit: the set's own line time" +
-             (boxes.texts.isEmpty() ? QString() : ", messages: " + boxes.texts.join("; "))});
+             (boxes.texts().isEmpty() ? QString() : ", messages: " + boxes.texts().join("; "))});
 }
 
 void benchMemory()
@@ -307,7 +284,9 @@ int main(int argc, char *argv[])
     // The configurator's developer diagnostics would drown the table.
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication app(argc, argv);
-    BoxCloser boxes;
+    // A benchmark has nobody to read messages: the watcher closes them, and a figure measured while the
+    // program complained says so in its notes.
+    MessageBoxWatcher boxes;
 
     QElapsedTimer total;
     total.start();

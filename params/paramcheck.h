@@ -26,11 +26,6 @@ struct Step
     QString target;
     QString text;
     int number = 0;
-
-    bool operator==(const Step &o) const
-    {
-        return kind == o.kind && target == o.target && text == o.text && number == o.number;
-    }
 };
 
 // The steps for a parsed set; when a check fails hard, the last step is its Stop.
