@@ -2,15 +2,14 @@
 // fields queried, a debug line in the log) and saves it as a PNG: the picture of the README.
 #include "app/mainwindow.h"
 #include "link/portlist.h"
+#include "messageboxwatcher.h"
 #include "sim/simmodem.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTabWidget>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -39,15 +38,7 @@ int main(int argc, char *argv[])
     portlist::setProvider([port] { return QStringList{port}; });
 
     // Nobody is there to read a message; a picture taken over one would be wrong, so say it and fail.
-    QStringList messages;
-    QTimer boxes;
-    QObject::connect(&boxes, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            messages << box->text();
-            box->accept();
-        }
-    });
-    boxes.start(10);
+    MessageBoxWatcher boxes;
 
     MainWindow window;
     window.show();
@@ -62,8 +53,8 @@ int main(int argc, char *argv[])
     waitMs(300);
     window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(tab);
     waitMs(100);
-    if (!messages.isEmpty()) {
-        std::fprintf(stderr, "the window showed messages: %s\n", qPrintable(messages.join("; ")));
+    if (!boxes.texts().isEmpty()) {
+        std::fprintf(stderr, "the window showed messages: %s\n", qPrintable(boxes.texts().join("; ")));
         return 1;
     }
     if (!window.grab().save(output)) {
