@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
+#include "typing.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -69,14 +70,4 @@ inline bool chooseItem(QComboBox *box, const QString &text)
         return false;
     box->setCurrentIndex(i);
     return true;
-}
-
-// Types over the whole text of a line edit or a spin box.
-inline void typeOver(QWidget *w, const QString &text)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(w))
-        edit->selectAll();
-    else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
-        spin->selectAll();
-    QTest::keyClicks(w, text);
 }
