@@ -1,3 +1,4 @@
+#include "params/loadback.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
 #include "testmain.h"
@@ -55,6 +56,8 @@ private slots:
     void stopsAndWarnings();
     void everyMissingKeyStopsAtThatKey();
     void numbersThatAreNoNumbersGiveZero();
+    void loadBackBlocks_data();
+    void loadBackBlocks();
 };
 
 void TestParamCheck::completeSetFillsEverythingSilently()
@@ -163,6 +166,13 @@ void TestParamCheck::stopsAndWarnings_data()
     QTest::newRow("SETID switch 2") << "SETID"
                                     << "2,x" << QStringList{"Неверный формат параметра SETID"}
                                     << QStringList{} << "emit";
+    QTest::newRow("SETID of 100 characters") << "SETID"
+                                             << "1," + QString(100, 'i') << QStringList{}
+                                             << QStringList{"emit SETID=1," + QString(100, 'i')} << "nothing";
+    QTest::newRow("SETID longer than its field warns and goes on")
+        << "SETID"
+        << "0," + QString(101, 'i') << QStringList{"Неверная длина параметра SETID"}
+        << QStringList{"emit SETID=0," + QString(101, 'i'), "emit PASSET=KVR38"} << "nothing";
     QTest::newRow("SETID with empty text")
         << "SETID"
         << "1," << QStringList{} << QStringList{"emit SETID=1,"} << "nothing";
@@ -176,6 +186,20 @@ void TestParamCheck::stopsAndWarnings_data()
         << "SERVER"
         << "0,502,30,24,9" << QStringList{} << QStringList{"server mode=0", "spinBox_rebootInterval=24"}
         << "nothing";
+    // One field too many stops the keys that take exactly so many (SETSIM1: above).
+    const QVector<QPair<QString, QString>> oneTooMany{
+        {"SETCOM", "comboBox_rs232"},    {"SETRS", "comboBox_rs485"},  {"SETCAN", "comboBox_can"},
+        {"SETSIM2", "lineEdit_pinSIM2"}, {"SETURL1", "lineEdit_url1"}, {"SETURL2", "lineEdit_url2"},
+        {"SETURL3", "lineEdit_url3"},    {"SETURL4", "lineEdit_url4"}, {"SETURL5", "lineEdit_url5"},
+        {"SETCONF", "comboBox_sim"}};
+    for (const auto &k : oneTooMany) {
+        QTest::newRow(qPrintable(k.first + " with one field too many"))
+            << k.first << goodSet().value(k.first) + ",0"
+            << QStringList{"Неверная структура параметра " + k.first} << QStringList{} << k.second;
+    }
+    QTest::newRow("SETID with one field too many")
+        << "SETID"
+        << "1,ABC,0" << QStringList{"Неверный формат параметра SETID"} << QStringList{} << "emit";
     QTest::newRow("SERVER three fields") << "SERVER"
                                          << "0,502,30" << QStringList{"Неверная структура параметра SERVER"}
                                          << QStringList{"emit PASSET=KVR38"} << "server mode";
@@ -261,6 +285,55 @@ void TestParamCheck::numbersThatAreNoNumbersGiveZero()
     QCOMPARE(paramcheck::toNumber("12x"), 0);
     QCOMPARE(paramcheck::toNumber("0x10"), 0);
     QCOMPARE(paramcheck::toNumber("-5"), -5);
+}
+
+void TestParamCheck::loadBackBlocks_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("record"); // the record text held for the key, instead of the good one
+    QTest::addColumn<QString>("message");
+    QTest::newRow("good set") << "SETCOM"
+                              << "SETCOM=9600,8,N,1,0;" << QString();
+    QTest::newRow("password of 3") << "PASSET"
+                                   << "PASSET=abc;"
+                                   << "Недопустимая длина пароля";
+    QTest::newRow("password of 4") << "PASSET"
+                                   << "PASSET=abcd;" << QString();
+    QTest::newRow("password of 7") << "PASSET"
+                                   << "PASSET=abcdefg;" << QString();
+    QTest::newRow("password of 8") << "PASSET"
+                                   << "PASSET=abcdefgh;"
+                                   << "Недопустимая длина пароля";
+    QTest::newRow("empty password") << "PASSET"
+                                    << "PASSET=;"
+                                    << "Недопустимая длина пароля";
+    QTest::newRow("unknown SIM mode keeps the old one") << "SETCONF"
+                                                        << "SETCONF=5,0,0,0,0,0;"
+                                                        << "Неверное значение sim1Mode 5";
+    QTest::newRow("over-long number is still taken") << "ADMTEL2"
+                                                     << "ADMTEL2=1234567890123;" << QString();
+    QTest::newRow("missing record") << "SETCOM" << QString() << "Отсутствует параметр SETCOM";
+    QTest::newRow("wrong structure") << "SETURL2"
+                                     << "SETURL2=a,b;"
+                                     << "Неверная структура параметра SETURL2";
+    QTest::newRow("identifier with a separator") << "SETID"
+                                                 << "SETID=1,a,b;"
+                                                 << "Неверный формат параметра SETID";
+    QTest::newRow("server port 0") << "SERVER"
+                                   << "SERVER=0,0,1,1;"
+                                   << "Неверное значение: порт";
+}
+
+void TestParamCheck::loadBackBlocks()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, record);
+    QFETCH(QString, message);
+    const Map set = goodSet();
+    QStringList texts;
+    for (const QString &k : records::paramsKeyList())
+        texts << (k == key ? record : records::buildRecord(k, {set.value(k)}));
+    QCOMPARE(loadback::blockingMessage(texts), message);
 }
 
 VELON_TEST_MAIN(TestParamCheck)
