@@ -2,13 +2,19 @@
 #include "filesizelimit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
+#include "params/linecodec.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
+#include "typing.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -99,6 +105,124 @@ static QByteArray linesOf(const QStringList &records)
     return (records.join('\n') + '\n').toUtf8();
 }
 
+// Collects the debug lines written while it lives.
+class DebugLines
+{
+public:
+    DebugLines() : previous(qInstallMessageHandler(collect)) { sink = &lines; }
+    ~DebugLines()
+    {
+        qInstallMessageHandler(previous);
+        sink = nullptr;
+    }
+    QStringList lines;
+
+private:
+    static inline QStringList *sink = nullptr;
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (sink && type == QtDebugMsg)
+            sink->append(message);
+    }
+    QtMessageHandler previous;
+};
+
+// One random edit of a window through its real widgets and its settings window, as an engineer would make
+// it: typing, pasting, clearing, stepping, choosing, clicking. Returns what it did, for the failure message.
+static QString randomEdit(MainWindow *window, QRandomGenerator &random)
+{
+    static const QStringList pieces{"a", "Z", "0", "7", " ", ",", ";",  "=",
+                                    ".", "+", "-", "ж", "Ё", "é", "中", "😀"};
+    auto text = [&](int longest, bool withLineBreaks) {
+        QString t;
+        for (int n = random.bounded(longest + 1); n > 0; --n)
+            t += withLineBreaks && random.bounded(8) == 0 ? QString("\n")
+                                                          : pieces.at(random.bounded(pieces.size()));
+        return t;
+    };
+    auto pick = [&](const QList<QWidget *> &widgets) { return widgets.at(random.bounded(widgets.size())); };
+    QList<QWidget *> lines, spins, combos;
+    for (QLineEdit *e : window->findChildren<QLineEdit *>()) {
+        if (e->validator() && !e->objectName().startsWith("qt_"))
+            lines << e;
+    }
+    for (QSpinBox *b : window->findChildren<QSpinBox *>())
+        spins << b;
+    for (QComboBox *c : window->findChildren<QComboBox *>()) {
+        if (c->isEnabled() && !c->isHidden())
+            combos << c;
+    }
+    FormSettings *settings = window->settingsWindow();
+    auto *identity = settings->findChild<QLineEdit *>("lineEdit_identityLine");
+    auto *password = settings->findChild<QLineEdit *>("lineEdit_password");
+    switch (random.bounded(9)) {
+    case 0: {
+        QWidget *w = pick(lines);
+        const QString t = text(12, false);
+        typeText(w, t);
+        return QString("type \"%1\" into %2").arg(t, w->objectName());
+    }
+    case 1: {
+        QWidget *w = pick(lines);
+        const QString t = text(40, true);
+        QApplication::clipboard()->setText(t);
+        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        return QString("paste \"%1\" into %2").arg(t, w->objectName());
+    }
+    case 2: {
+        QWidget *w = pick(lines);
+        static_cast<QLineEdit *>(w)->selectAll();
+        QTest::keyClick(w, Qt::Key_Backspace);
+        return "clear " + w->objectName();
+    }
+    case 3: {
+        static const QStringList numbers{"5",     "60", "+5",   "007", "0", "65535",
+                                         "99999", "1",  "1440", "-3",  "12"};
+        QWidget *w = pick(spins);
+        const QString t = numbers.at(random.bounded(numbers.size()));
+        typeOver(w, t);
+        const bool enter = random.bounded(2) == 0;
+        if (enter)
+            QTest::keyClick(w, Qt::Key_Return);
+        return QString("type %1%2 into %3").arg(t, enter ? ", Enter," : "", w->objectName());
+    }
+    case 4: {
+        QWidget *w = pick(spins);
+        const bool up = random.bounded(2) == 0;
+        QTest::keyClick(w, up ? Qt::Key_Up : Qt::Key_Down);
+        return QString("%1 on %2").arg(up ? "up" : "down", w->objectName());
+    }
+    case 5: {
+        auto *c = static_cast<QComboBox *>(pick(combos));
+        c->setCurrentIndex(random.bounded(c->count()));
+        return QString("choose %1 in %2").arg(c->currentText(), c->objectName());
+    }
+    case 6: {
+        QList<QWidget *> buttons;
+        for (const char *name : {"radioButton_comActive", "radioButton_rsActive", "radioButton_canActive",
+                                 "radioButton_client", "radioButton_server"})
+            buttons << window->findChild<QRadioButton *>(name);
+        buttons << settings->findChild<QRadioButton *>("radioButton_identitySwitch")
+                << settings->findChild<QRadioButton *>("radioButton_sendLogFile");
+        QWidget *w = pick(buttons);
+        static_cast<QRadioButton *>(w)->click();
+        return "click " + w->objectName();
+    }
+    case 7: {
+        auto *csd = settings->findChild<QComboBox *>("comboBox_CSD");
+        csd->setCurrentIndex(random.bounded(csd->count()));
+        const QString t = text(20, false);
+        typeOver(identity, t);
+        return QString("CSD %1, identifier \"%2\"").arg(csd->currentText(), t);
+    }
+    default: {
+        const QString t = text(8, false);
+        typeOver(password, t);
+        return QString("password \"%1\"").arg(t);
+    }
+    }
+}
+
 class TestFiles : public QObject
 {
     Q_OBJECT
@@ -106,6 +230,7 @@ class TestFiles : public QObject
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> dir;
     QString saveAnswer, openAnswer;
+    QString saveDir, openDir; // where the dialogs were asked to start
     int saveAsked = 0, openAsked = 0;
 
     QString path(const QString &name) const { return dir->filePath(name); }
@@ -129,12 +254,12 @@ class TestFiles : public QObject
     }
     void save(const QString &name)
     {
-        saveAnswer = name.isEmpty() ? QString() : path(name);
+        saveAnswer = name.isEmpty() || QDir::isAbsolutePath(name) ? name : path(name);
         window->findChild<QToolButton *>("toolButton_saveToFile")->click();
     }
     void load(const QString &name)
     {
-        openAnswer = name.isEmpty() ? QString() : path(name);
+        openAnswer = name.isEmpty() || QDir::isAbsolutePath(name) ? name : path(name);
         window->findChild<QToolButton *>("toolButton_loadFromFile")->click();
     }
     template <typename T> T *settingsWidget(const char *name) const
@@ -152,12 +277,14 @@ class TestFiles : public QObject
         }
         saveAsked = openAsked = 0;
         files::FileDialogs dialogs;
-        dialogs.saveFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
+        dialogs.saveFileName = [this](QWidget *parent, const QString &, const QString &dir, const QString &) {
             ++saveAsked;
+            saveDir = dir;
             return parent == window.get() ? saveAnswer : QString();
         };
-        dialogs.openFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
+        dialogs.openFileName = [this](QWidget *parent, const QString &, const QString &dir, const QString &) {
             ++openAsked;
+            openDir = dir;
             return parent == window.get() ? openAnswer : QString();
         };
         window->setFileDialogs(dialogs);
@@ -392,6 +519,174 @@ private slots:
         save("set.txt");
         QVERIFY(watcher.boxes().isEmpty());
         QCOMPARE(readFile("set.txt"), linesOf(startUpRecords));
+    }
+
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("exactly 1 MiB") << qint64(1024 * 1024) << false;
+        QTest::newRow("one byte more") << qint64(1024 * 1024 + 1) << true;
+        QTest::newRow("200 MB") << qint64(200) * 1000 * 1000 << true;
+    }
+    void fileSizeLimit()
+    {
+        // A set padded with empty lines; the big one is sparse, so the test costs no disk.
+        QFETCH(qint64, size);
+        QFETCH(bool, refused);
+        writeFile("big.txt", linesOf(plainSet));
+        {
+            QFile f(path("big.txt"));
+            if (size <= 2 * 1024 * 1024) {
+                QVERIFY(f.open(QIODevice::Append));
+                QVERIFY(f.write(QByteArray(int(size - f.size()), '\n')) > 0);
+            } else {
+                QVERIFY(f.resize(size));
+            }
+        }
+        QCOMPARE(QFileInfo(path("big.txt")).size(), size);
+        MessageBoxWatcher watcher;
+        DebugLines debug;
+        load("big.txt");
+        if (!refused) {
+            QCOMPARE(watcher.texts(), QStringList{});
+            QCOMPARE(heldRecords(), plainSet);
+        } else {
+            QCOMPARE(watcher.texts(), QStringList{"Файл больше 1 МБ: это не файл параметров"});
+            const MessageBoxWatcher::Box &box = watcher.boxes().first();
+            QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
+            QCOMPARE(box.title, QString());
+            QCOMPARE(box.icon, QMessageBox::Information);
+            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(heldRecords(), startUpRecords);
+            QVERIFY(window->parsedParams().isEmpty());
+        }
+        // The file's content reaches the debug output only as a short excerpt.
+        for (const QString &line : debug.lines)
+            QVERIFY2(line.size() < 2000, qPrintable(line.left(100)));
+    }
+
+    void oldToolsFilesLoad()
+    {
+        // Windows-1251 and UTF-16 sets keep their Cyrillic.
+        const QString set = otherSet().join("\r\n");
+        QByteArray utf16le("\xff\xfe");
+        for (const QChar c : set)
+            utf16le.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+        for (const QByteArray &bytes : {linecodec::encode(set), utf16le}) {
+            writeFile("old.txt", bytes);
+            MessageBoxWatcher watcher;
+            load("old.txt");
+            QCOMPARE(watcher.texts(), QStringList{});
+            QCOMPARE(heldRecords(), otherSet());
+            makeWindow();
+        }
+    }
+
+    void dialogsStartWhereTheLastFileWas()
+    {
+        // No folder of the program's: the user's documents (or home without one), then the last file's.
+        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir(dir->path()).mkpath("home"));
+        qputenv("HOME", path("home").toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        save(QString());
+        const QString withoutDocuments = saveDir;
+        QVERIFY(QDir(dir->path()).mkpath("home/Documents"));
+        makeWindow();
+        load(QString());
+        const QString documents = openDir;
+        qputenv("HOME", home);
+        if (!config.isNull())
+            qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(withoutDocuments, path("home"));
+        QCOMPARE(documents, path("home/Documents"));
+
+        QVERIFY(QDir(dir->path()).mkpath("a"));
+        QVERIFY(QDir(dir->path()).mkpath("b"));
+        save("a/set.txt");
+        load(QString());
+        QCOMPARE(openDir, path("a"));
+        writeFile("b/set.txt", linesOf(plainSet));
+        MessageBoxWatcher watcher;
+        load("b/set.txt");
+        save(QString());
+        QCOMPARE(saveDir, path("b"));
+        // A cancelled dialog changes nothing.
+        load(QString());
+        QCOMPARE(openDir, path("b"));
+    }
+
+    void saveThatWouldNotLoadBack_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("2 characters") << "ab";
+        QTest::newRow("3 characters") << "abc";
+        QTest::newRow("empty") << "";
+    }
+    void saveThatWouldNotLoadBack()
+    {
+        // The load refuses such a password and keeps the old one: the save says so and writes nothing.
+        QFETCH(QString, password);
+        writeFile("set.txt", linesOf(plainSet));
+        auto *line = settingsWidget<QLineEdit>("lineEdit_password");
+        typeOver(line, password.isEmpty() ? "x" : password);
+        if (password.isEmpty())
+            QTest::keyClick(line, Qt::Key_Backspace);
+        QCOMPARE(window->recordText("PASSET"), "PASSET=" + password + ";");
+        MessageBoxWatcher watcher;
+        save("set.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Недопустимая длина пароля"});
+        QCOMPARE(watcher.boxes().first().parent.data(), static_cast<QWidget *>(window.get()));
+        QCOMPARE(saveAsked, 0);
+        QCOMPARE(readFile("set.txt"), linesOf(plainSet));
+        typeText(line, "wxyz");
+        watcher.clear();
+        save("set.txt");
+        QCOMPARE(watcher.texts(), QStringList{});
+        QVERIFY(readFile("set.txt").contains("PASSET=" + password.toUtf8() + "wxyz;\n"));
+    }
+
+    // Whatever the engineer does to the form, a save either says why it cannot be loaded back and leaves
+    // the file alone, or writes a file that a fresh window loads silently and saves to the same bytes.
+    void randomEditsSaveWhatLoadsBack()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("VELON_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("VELON_SEED"))
+                                 : 11u;
+        qInfo("seed %u (replay with VELON_SEED=%u)", seed, seed);
+        QRandomGenerator random(seed);
+        QLoggingCategory::setFilterRules("default.debug=false");
+        const QByteArray before("not yet saved\n");
+        int saved = 0, refused = 0;
+        for (int run = 0; run < 300; ++run) {
+            makeWindow();
+            QStringList edits;
+            for (int n = 1 + random.bounded(8); n > 0; --n)
+                edits << randomEdit(window.get(), random);
+            const QString what = QString("run %1: %2").arg(run).arg(edits.join("; "));
+            writeFile("set.txt", before);
+            MessageBoxWatcher watcher;
+            save("set.txt");
+            if (!watcher.boxes().isEmpty()) {
+                QVERIFY2(watcher.boxes().size() == 1, qPrintable(what));
+                QVERIFY2(readFile("set.txt") == before, qPrintable(what));
+                ++refused;
+                continue;
+            }
+            const QByteArray first = readFile("set.txt");
+            makeWindow();
+            watcher.clear(); // the new window's search said there is no port
+            load("set.txt");
+            save("again.txt");
+            QVERIFY2(watcher.boxes().isEmpty(), qPrintable(what + " gave " + watcher.texts().join(" | ")));
+            QVERIFY2(readFile("again.txt") == first,
+                     qPrintable(what + "\n" + first + "\n" + readFile("again.txt")));
+            ++saved;
+        }
+        QLoggingCategory::setFilterRules(QString());
+        qInfo("%d saves loaded back, %d refused", saved, refused);
+        QVERIFY(saved >= 100 && refused >= 10);
     }
 
     void cancelledDialogsChangeNothing()
