@@ -262,6 +262,16 @@ class TestFiles : public QObject
         openAnswer = name.isEmpty() || QDir::isAbsolutePath(name) ? name : path(name);
         window->findChild<QToolButton *>("toolButton_loadFromFile")->click();
     }
+    // The one message shown: an information box of the main window, without title, with one OK button.
+    void checkWindowMessage(const MessageBoxWatcher &watcher, const QString &text) const
+    {
+        QCOMPARE(watcher.texts(), QStringList{text});
+        const MessageBoxWatcher::Box &box = watcher.boxes().first();
+        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
     template <typename T> T *settingsWidget(const char *name) const
     {
         return window->settingsWindow()->findChild<T *>(name);
@@ -420,12 +430,8 @@ private slots:
         const QStringList before = heldRecords();
         const QMap<QString, QString> parsedBefore = window->parsedParams();
         load("empty.txt");
-        QCOMPARE(watcher.texts(), QStringList{"Ошибка чтения данных"});
-        const MessageBoxWatcher::Box &box = watcher.boxes().first();
-        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
-        QCOMPARE(box.title, QString());
-        QCOMPARE(box.icon, QMessageBox::Information);
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        checkWindowMessage(watcher, "Ошибка чтения данных");
+        QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(heldRecords(), before);
         QCOMPARE(window->parsedParams(), parsedBefore);
     }
@@ -552,12 +558,8 @@ private slots:
             QCOMPARE(watcher.texts(), QStringList{});
             QCOMPARE(heldRecords(), plainSet);
         } else {
-            QCOMPARE(watcher.texts(), QStringList{"Файл больше 1 МБ: это не файл параметров"});
-            const MessageBoxWatcher::Box &box = watcher.boxes().first();
-            QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
-            QCOMPARE(box.title, QString());
-            QCOMPARE(box.icon, QMessageBox::Information);
-            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+            checkWindowMessage(watcher, "Файл больше 1 МБ: это не файл параметров");
+            QVERIFY(!QTest::currentTestFailed());
             QCOMPARE(heldRecords(), startUpRecords);
             QVERIFY(window->parsedParams().isEmpty());
         }
@@ -636,8 +638,8 @@ private slots:
         QCOMPARE(window->recordText("PASSET"), "PASSET=" + password + ";");
         MessageBoxWatcher watcher;
         save("set.txt");
-        QCOMPARE(watcher.texts(), QStringList{"Недопустимая длина пароля"});
-        QCOMPARE(watcher.boxes().first().parent.data(), static_cast<QWidget *>(window.get()));
+        checkWindowMessage(watcher, "Недопустимая длина пароля");
+        QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(saveAsked, 0);
         QCOMPARE(readFile("set.txt"), linesOf(plainSet));
         typeText(line, "wxyz");
