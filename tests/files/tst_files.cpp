@@ -2,7 +2,6 @@
 #include "filesizelimit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
-#include "params/linecodec.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
 #include "typing.h"
@@ -133,94 +132,72 @@ static QString randomEdit(MainWindow *window, QRandomGenerator &random)
 {
     static const QStringList pieces{"a", "Z", "0", "7", " ", ",", ";",  "=",
                                     ".", "+", "-", "ж", "Ё", "é", "中", "😀"};
-    auto text = [&](int longest, bool withLineBreaks) {
+    static const QStringList numbers{"5", "60", "+5", "007", "0", "65535", "99999", "1", "1440", "-3", "12"};
+    auto text = [&](bool withLineBreaks) {
         QString t;
-        for (int n = random.bounded(longest + 1); n > 0; --n)
+        for (int n = random.bounded(withLineBreaks ? 40 : 12); n > 0; --n)
             t += withLineBreaks && random.bounded(8) == 0 ? QString("\n")
                                                           : pieces.at(random.bounded(pieces.size()));
         return t;
     };
-    auto pick = [&](const QList<QWidget *> &widgets) { return widgets.at(random.bounded(widgets.size())); };
-    QList<QWidget *> lines, spins, combos;
-    for (QLineEdit *e : window->findChildren<QLineEdit *>()) {
-        if (e->validator() && !e->objectName().startsWith("qt_"))
-            lines << e;
+    // What the engineer can reach, on the main window and in the settings window.
+    QList<QWidget *> lines, spins, combos, buttons;
+    for (QWidget *top : {static_cast<QWidget *>(window), static_cast<QWidget *>(window->settingsWindow())}) {
+        for (QWidget *w : top->findChildren<QWidget *>()) {
+            if (w->isHidden() || !w->isEnabled())
+                continue;
+            if (auto *e = qobject_cast<QLineEdit *>(w); e && e->validator() && !e->isReadOnly())
+                lines << w;
+            else if (qobject_cast<QSpinBox *>(w))
+                spins << w;
+            else if (qobject_cast<QComboBox *>(w))
+                combos << w;
+            else if (qobject_cast<QRadioButton *>(w))
+                buttons << w;
+        }
     }
-    for (QSpinBox *b : window->findChildren<QSpinBox *>())
-        spins << b;
-    for (QComboBox *c : window->findChildren<QComboBox *>()) {
-        if (c->isEnabled() && !c->isHidden())
-            combos << c;
-    }
-    FormSettings *settings = window->settingsWindow();
-    auto *identity = settings->findChild<QLineEdit *>("lineEdit_identityLine");
-    auto *password = settings->findChild<QLineEdit *>("lineEdit_password");
-    switch (random.bounded(9)) {
-    case 0: {
-        QWidget *w = pick(lines);
-        const QString t = text(12, false);
-        typeText(w, t);
-        return QString("type \"%1\" into %2").arg(t, w->objectName());
-    }
-    case 1: {
-        QWidget *w = pick(lines);
-        const QString t = text(40, true);
-        QApplication::clipboard()->setText(t);
+    // The settings password decides most refusals: it gets its own share of the edits.
+    const QList<QWidget *> password{window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password")};
+    const int kind = random.bounded(8);
+    const QList<QWidget *> &from = kind < 3    ? lines
+                                   : kind < 5  ? spins
+                                   : kind == 5 ? combos
+                                   : kind == 6 ? buttons
+                                               : password;
+    QWidget *w = from.at(random.bounded(from.size()));
+    QString t;
+    switch (kind) {
+    case 0:
+        typeOver(w, t = text(false));
+        break;
+    case 1:
+        QApplication::clipboard()->setText(t = text(true));
         QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
-        return QString("paste \"%1\" into %2").arg(t, w->objectName());
-    }
-    case 2: {
-        QWidget *w = pick(lines);
+        break;
+    case 2:
         static_cast<QLineEdit *>(w)->selectAll();
         QTest::keyClick(w, Qt::Key_Backspace);
-        return "clear " + w->objectName();
-    }
-    case 3: {
-        static const QStringList numbers{"5",     "60", "+5",   "007", "0", "65535",
-                                         "99999", "1",  "1440", "-3",  "12"};
-        QWidget *w = pick(spins);
-        const QString t = numbers.at(random.bounded(numbers.size()));
-        typeOver(w, t);
-        const bool enter = random.bounded(2) == 0;
-        if (enter)
+        break;
+    case 3:
+        typeOver(w, t = numbers.at(random.bounded(numbers.size())));
+        if (random.bounded(2) == 0)
             QTest::keyClick(w, Qt::Key_Return);
-        return QString("type %1%2 into %3").arg(t, enter ? ", Enter," : "", w->objectName());
-    }
-    case 4: {
-        QWidget *w = pick(spins);
-        const bool up = random.bounded(2) == 0;
-        QTest::keyClick(w, up ? Qt::Key_Up : Qt::Key_Down);
-        return QString("%1 on %2").arg(up ? "up" : "down", w->objectName());
-    }
-    case 5: {
-        auto *c = static_cast<QComboBox *>(pick(combos));
-        c->setCurrentIndex(random.bounded(c->count()));
-        return QString("choose %1 in %2").arg(c->currentText(), c->objectName());
-    }
-    case 6: {
-        QList<QWidget *> buttons;
-        for (const char *name : {"radioButton_comActive", "radioButton_rsActive", "radioButton_canActive",
-                                 "radioButton_client", "radioButton_server"})
-            buttons << window->findChild<QRadioButton *>(name);
-        buttons << settings->findChild<QRadioButton *>("radioButton_identitySwitch")
-                << settings->findChild<QRadioButton *>("radioButton_sendLogFile");
-        QWidget *w = pick(buttons);
+        break;
+    case 4:
+        QTest::keyClick(w, random.bounded(2) == 0 ? Qt::Key_Up : Qt::Key_Down);
+        break;
+    case 5:
+        static_cast<QComboBox *>(w)->setCurrentIndex(random.bounded(static_cast<QComboBox *>(w)->count()));
+        break;
+    case 6:
         static_cast<QRadioButton *>(w)->click();
-        return "click " + w->objectName();
+        break;
+    default:
+        typeOver(w, t = text(false).left(random.bounded(9)));
+        break;
     }
-    case 7: {
-        auto *csd = settings->findChild<QComboBox *>("comboBox_CSD");
-        csd->setCurrentIndex(random.bounded(csd->count()));
-        const QString t = text(20, false);
-        typeOver(identity, t);
-        return QString("CSD %1, identifier \"%2\"").arg(csd->currentText(), t);
-    }
-    default: {
-        const QString t = text(8, false);
-        typeOver(password, t);
-        return QString("password \"%1\"").arg(t);
-    }
-    }
+    static const char *what[] = {"type", "paste", "clear", "type", "step", "choose", "click", "type"};
+    return QString("%1 \"%2\" in %3").arg(what[kind], t, w->objectName());
 }
 
 class TestFiles : public QObject
@@ -566,23 +543,6 @@ private slots:
         // The file's content reaches the debug output only as a short excerpt.
         for (const QString &line : debug.lines)
             QVERIFY2(line.size() < 2000, qPrintable(line.left(100)));
-    }
-
-    void oldToolsFilesLoad()
-    {
-        // Windows-1251 and UTF-16 sets keep their Cyrillic.
-        const QString set = otherSet().join("\r\n");
-        QByteArray utf16le("\xff\xfe");
-        for (const QChar c : set)
-            utf16le.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
-        for (const QByteArray &bytes : {linecodec::encode(set), utf16le}) {
-            writeFile("old.txt", bytes);
-            MessageBoxWatcher watcher;
-            load("old.txt");
-            QCOMPARE(watcher.texts(), QStringList{});
-            QCOMPARE(heldRecords(), otherSet());
-            makeWindow();
-        }
     }
 
     void dialogsStartWhereTheLastFileWas()
