@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "debuglines.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "typing.h"
@@ -24,11 +25,9 @@ struct EditorWindow
     EditorWindow()
     {
         portlist::setProvider([] { return QStringList{}; });
-        sink = &startupDebugLines;
-        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        DebugLines debug;
         window = std::make_unique<MainWindow>();
-        qInstallMessageHandler(previous);
-        sink = nullptr;
+        startupDebugLines = debug.lines;
     }
 
     template <typename T = QWidget> T *widget(const QString &name) const
@@ -51,14 +50,6 @@ struct EditorWindow
                 tabs->setCurrentIndex(i);
         }
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-
-private:
-    static inline QStringList *sink = nullptr;
-    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (sink && type == QtDebugMsg)
-            sink->append(message);
     }
 };
 

@@ -79,6 +79,14 @@ class TestFileDialogs : public QObject
     QString filePath(const QString &name) const { return tempDir->filePath(name); }
 
     void click(const char *button) { window->findChild<QToolButton *>(button)->click(); }
+    // Where the next save and open dialogs start (both cancelled).
+    QStringList nextStarts()
+    {
+        FileDialogDriver cancel{QString()};
+        click("toolButton_saveToFile");
+        click("toolButton_loadFromFile");
+        return {cancel.seen.value(0).directory, cancel.seen.value(1).directory};
+    }
 
 private slots:
     void init()
@@ -111,24 +119,27 @@ private slots:
 
     void saveDialog()
     {
-        // Typed without ".txt", saved with it, so that the open dialog's filter shows the file.
-        const QString path = filePath("saved.txt");
-        FileDialogDriver driver(filePath("saved"));
-        MessageBoxWatcher watcher;
-        click("toolButton_saveToFile");
-        QCOMPARE(driver.seen.size(), 1);
-        const FileDialogDriver::Seen &seen = driver.seen.first();
-        QCOMPARE(seen.title, QString("Save File"));
-        QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
-        QCOMPARE(seen.defaultSuffix, QString("txt"));
-        QCOMPARE(seen.directory, documents());
-        QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
-        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
-        QVERIFY(seen.modal);
-        QVERIFY(watcher.boxes().isEmpty());
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll().count('\n'), 26);
+        {
+            // Typed without ".txt", saved with it, so that the open dialog's filter shows the file.
+            const QString path = filePath("saved.txt");
+            FileDialogDriver driver(filePath("saved"));
+            MessageBoxWatcher watcher;
+            click("toolButton_saveToFile");
+            QCOMPARE(driver.seen.size(), 1);
+            const FileDialogDriver::Seen &seen = driver.seen.first();
+            QCOMPARE(seen.title, QString("Save File"));
+            QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
+            QCOMPARE(seen.defaultSuffix, QString("txt"));
+            QCOMPARE(seen.directory, documents());
+            QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
+            QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+            QVERIFY(seen.modal);
+            QVERIFY(watcher.boxes().isEmpty());
+            QFile saved(path);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll().count('\n'), 26);
+        }
+        QCOMPARE(nextStarts(), (QStringList{dirPath(), dirPath()}));
     }
 
     void openDialog()
@@ -156,12 +167,13 @@ private slots:
         }
 
         // Both dialogs now start where that file was.
-        FileDialogDriver cancel{QString()};
-        click("toolButton_saveToFile");
-        click("toolButton_loadFromFile");
-        QCOMPARE(cancel.seen.size(), 2);
-        QCOMPARE(cancel.seen.at(0).directory, dirPath());
-        QCOMPARE(cancel.seen.at(1).directory, dirPath());
+        QCOMPARE(nextStarts(), (QStringList{dirPath(), dirPath()}));
+    }
+
+    void withoutDocumentsTheHome()
+    {
+        QVERIFY(QDir(documents()).removeRecursively());
+        QCOMPARE(nextStarts(), (QStringList{filePath("home"), filePath("home")}));
     }
 
     void cancellingChangesNothing_data()

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "debuglines.h"
 #include "filesizelimit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
@@ -104,28 +105,6 @@ static QByteArray linesOf(const QStringList &records)
     return (records.join('\n') + '\n').toUtf8();
 }
 
-// Collects the debug lines written while it lives.
-class DebugLines
-{
-public:
-    DebugLines() : previous(qInstallMessageHandler(collect)) { sink = &lines; }
-    ~DebugLines()
-    {
-        qInstallMessageHandler(previous);
-        sink = nullptr;
-    }
-    QStringList lines;
-
-private:
-    static inline QStringList *sink = nullptr;
-    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (sink && type == QtDebugMsg)
-            sink->append(message);
-    }
-    QtMessageHandler previous;
-};
-
 // One random edit of a window through its real widgets and its settings window, as an engineer would make
 // it: typing, pasting, clearing, stepping, choosing, clicking. Returns what it did, for the failure message.
 static QString randomEdit(MainWindow *window, QRandomGenerator &random)
@@ -207,7 +186,6 @@ class TestFiles : public QObject
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> dir;
     QString saveAnswer, openAnswer;
-    QString saveDir, openDir; // where the dialogs were asked to start
     int saveAsked = 0, openAsked = 0;
 
     QString path(const QString &name) const { return dir->filePath(name); }
@@ -231,12 +209,12 @@ class TestFiles : public QObject
     }
     void save(const QString &name)
     {
-        saveAnswer = name.isEmpty() || QDir::isAbsolutePath(name) ? name : path(name);
+        saveAnswer = name.isEmpty() ? QString() : path(name);
         window->findChild<QToolButton *>("toolButton_saveToFile")->click();
     }
     void load(const QString &name)
     {
-        openAnswer = name.isEmpty() || QDir::isAbsolutePath(name) ? name : path(name);
+        openAnswer = name.isEmpty() ? QString() : path(name);
         window->findChild<QToolButton *>("toolButton_loadFromFile")->click();
     }
     // The one message shown: an information box of the main window, without title, with one OK button.
@@ -264,14 +242,12 @@ class TestFiles : public QObject
         }
         saveAsked = openAsked = 0;
         files::FileDialogs dialogs;
-        dialogs.saveFileName = [this](QWidget *parent, const QString &, const QString &dir, const QString &) {
+        dialogs.saveFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
             ++saveAsked;
-            saveDir = dir;
             return parent == window.get() ? saveAnswer : QString();
         };
-        dialogs.openFileName = [this](QWidget *parent, const QString &, const QString &dir, const QString &) {
+        dialogs.openFileName = [this](QWidget *parent, const QString &, const QString &, const QString &) {
             ++openAsked;
-            openDir = dir;
             return parent == window.get() ? openAnswer : QString();
         };
         window->setFileDialogs(dialogs);
@@ -543,40 +519,6 @@ private slots:
         // The file's content reaches the debug output only as a short excerpt.
         for (const QString &line : debug.lines)
             QVERIFY2(line.size() < 2000, qPrintable(line.left(100)));
-    }
-
-    void dialogsStartWhereTheLastFileWas()
-    {
-        // No folder of the program's: the user's documents (or home without one), then the last file's.
-        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
-        QVERIFY(QDir(dir->path()).mkpath("home"));
-        qputenv("HOME", path("home").toUtf8());
-        qunsetenv("XDG_CONFIG_HOME");
-        save(QString());
-        const QString withoutDocuments = saveDir;
-        QVERIFY(QDir(dir->path()).mkpath("home/Documents"));
-        makeWindow();
-        load(QString());
-        const QString documents = openDir;
-        qputenv("HOME", home);
-        if (!config.isNull())
-            qputenv("XDG_CONFIG_HOME", config);
-        QCOMPARE(withoutDocuments, path("home"));
-        QCOMPARE(documents, path("home/Documents"));
-
-        QVERIFY(QDir(dir->path()).mkpath("a"));
-        QVERIFY(QDir(dir->path()).mkpath("b"));
-        save("a/set.txt");
-        load(QString());
-        QCOMPARE(openDir, path("a"));
-        writeFile("b/set.txt", linesOf(plainSet));
-        MessageBoxWatcher watcher;
-        load("b/set.txt");
-        save(QString());
-        QCOMPARE(saveDir, path("b"));
-        // A cancelled dialog changes nothing.
-        load(QString());
-        QCOMPARE(openDir, path("b"));
     }
 
     void saveThatWouldNotLoadBack_data()
