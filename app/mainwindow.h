@@ -172,6 +172,9 @@ private:
     // --- params/: the validation of a parameter set in paramsMap, shared by the read and the file load.
     // Returns false when it stopped at a hard failure (its message already shown and closed).
     bool validateParamSet();
+    // Before a save or a write: whether a load of the held record texts would take every value as it
+    // stands. When not, shows the message that load would show and returns false.
+    bool recordsLoadBack();
 
     Ui::MainWindow *ui = nullptr;
     QSerialPort *port = nullptr;
@@ -213,6 +216,7 @@ private:
 
     // --- files/ private state
     files::FileDialogs fileDialogs = files::standardFileDialogs();
+    QString lastFileFolder; // of the last parameter file chosen in this run; where the dialogs start
 
     // --- editor/ private state
     // Each rebuilds its key's record text from the key's components.

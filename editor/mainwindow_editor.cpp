@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "editor/fieldguard.h"
+#include "editor/intervalbox.h"
 #include "editor/recordbuilder.h"
 #include "editor/separatorvalidator.h"
 #include "params/records.h"
@@ -69,9 +70,10 @@ void MainWindow::initForm()
     for (QLineEdit *edit : fieldEdits)
         fieldguard::install(edit, fieldtext::separators());
 
+    // Display-only, but legible and selectable: the engineer copies IMEI and versions into service tickets.
     for (QLineEdit *edit : {ui->lineEdit_controllerPO, ui->lineEdit_GSMModulePO, ui->lineEdit_IMEILevel,
                             ui->lineEdit_operator, ui->lineEdit_signalLevel, ui->lineEdit_modemModel})
-        edit->setEnabled(false);
+        edit->setReadOnly(true);
 
     const QList<QWidget *> unused{ui->textBrowser_debug,           ui->toolButton_2,
                                   ui->lineEdit_paramsString,       ui->toolButton_parameterAnalyze,
@@ -108,8 +110,10 @@ void MainWindow::initForm()
     for (QSpinBox *box : {ui->spinBox_portUrl1, ui->spinBox_portUrl2, ui->spinBox_portUrl3,
                           ui->spinBox_portUrl4, ui->spinBox_portUrl5})
         box->setRange(1, 65535);
-    for (QSpinBox *box : intervalBoxes)
+    for (QSpinBox *box : intervalBoxes) {
         box->setRange(0, 1440);
+        intervalbox::install(box);
+    }
     // Going through 10 gives every SETURL record its interval field before it settles on 0.
     for (QSpinBox *box : intervalBoxes)
         box->setValue(recordbuilder::shortestInterval);
@@ -197,6 +201,26 @@ QString numberRecord(const char *key, const QString &number)
 QString urlRecord(const char *key, const QString &address, const QString &port, const QString &interval)
 {
     return records::buildRecord(QLatin1String(key), {address, port, interval});
+}
+
+// A spin box's number in plain decimal: its text may carry a sign, leading zeros or a locale's own digits,
+// none of which the modem or the line's encoding takes.
+QString spinField(const QSpinBox *box)
+{
+    return QString::number(box->value());
+}
+
+// Stores an interval box's value; a value the box has to lift is not stored but lifted, which runs the
+// handler again. Returns whether it stored.
+bool storeInterval(QSpinBox *box, QString &component)
+{
+    const int minutes = box->value();
+    if (recordbuilder::intervalNeedsLift(minutes) && !intervalbox::isTyping(box)) {
+        box->setValue(recordbuilder::shortestInterval);
+        return false;
+    }
+    component = recordbuilder::intervalField(minutes);
+    return true;
 }
 
 // Stores a parity name's letter; a name that is none of the list keeps the old letter.
@@ -466,85 +490,64 @@ void MainWindow::on_lineEdit_url5_textChanged(const QString &arg1)
     SETURL5String = urlRecord("SETURL5", arg1, portUrl5, intervalUrl5);
 }
 
-void MainWindow::on_spinBox_portUrl1_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portUrl1_valueChanged(const QString &)
 {
-    portUrl1 = arg1;
+    portUrl1 = spinField(ui->spinBox_portUrl1);
     SETURL1String = urlRecord("SETURL1", ui->lineEdit_url1->text(), portUrl1, intervalUrl1);
 }
 
-void MainWindow::on_spinBox_portUrl2_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portUrl2_valueChanged(const QString &)
 {
-    portUrl2 = arg1;
+    portUrl2 = spinField(ui->spinBox_portUrl2);
     SETURL2String = urlRecord("SETURL2", ui->lineEdit_url2->text(), portUrl2, intervalUrl2);
 }
 
-void MainWindow::on_spinBox_portUrl3_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portUrl3_valueChanged(const QString &)
 {
-    portUrl3 = arg1;
+    portUrl3 = spinField(ui->spinBox_portUrl3);
     SETURL3String = urlRecord("SETURL3", ui->lineEdit_url3->text(), portUrl3, intervalUrl3);
 }
 
-void MainWindow::on_spinBox_portUrl4_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portUrl4_valueChanged(const QString &)
 {
-    portUrl4 = arg1;
+    portUrl4 = spinField(ui->spinBox_portUrl4);
     SETURL4String = urlRecord("SETURL4", ui->lineEdit_url4->text(), portUrl4, intervalUrl4);
 }
 
-void MainWindow::on_spinBox_portUrl5_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portUrl5_valueChanged(const QString &)
 {
-    portUrl5 = arg1;
+    portUrl5 = spinField(ui->spinBox_portUrl5);
     SETURL5String = urlRecord("SETURL5", ui->lineEdit_url5->text(), portUrl5, intervalUrl5);
 }
 
-// Setting the lifted value calls the handler again, and that call stores and rebuilds.
-void MainWindow::on_spinBox_intervalUrl1_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_intervalUrl1_valueChanged(const QString &)
 {
-    if (recordbuilder::intervalNeedsLift(arg1)) {
-        ui->spinBox_intervalUrl1->setValue(recordbuilder::shortestInterval);
-        return;
-    }
-    intervalUrl1 = arg1;
-    SETURL1String = urlRecord("SETURL1", ui->lineEdit_url1->text(), portUrl1, intervalUrl1);
+    if (storeInterval(ui->spinBox_intervalUrl1, intervalUrl1))
+        SETURL1String = urlRecord("SETURL1", ui->lineEdit_url1->text(), portUrl1, intervalUrl1);
 }
 
-void MainWindow::on_spinBox_intervalUrl2_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_intervalUrl2_valueChanged(const QString &)
 {
-    if (recordbuilder::intervalNeedsLift(arg1)) {
-        ui->spinBox_intervalUrl2->setValue(recordbuilder::shortestInterval);
-        return;
-    }
-    intervalUrl2 = arg1;
-    SETURL2String = urlRecord("SETURL2", ui->lineEdit_url2->text(), portUrl2, intervalUrl2);
+    if (storeInterval(ui->spinBox_intervalUrl2, intervalUrl2))
+        SETURL2String = urlRecord("SETURL2", ui->lineEdit_url2->text(), portUrl2, intervalUrl2);
 }
 
-void MainWindow::on_spinBox_intervalUrl3_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_intervalUrl3_valueChanged(const QString &)
 {
-    if (recordbuilder::intervalNeedsLift(arg1)) {
-        ui->spinBox_intervalUrl3->setValue(recordbuilder::shortestInterval);
-        return;
-    }
-    intervalUrl3 = arg1;
-    SETURL3String = urlRecord("SETURL3", ui->lineEdit_url3->text(), portUrl3, intervalUrl3);
+    if (storeInterval(ui->spinBox_intervalUrl3, intervalUrl3))
+        SETURL3String = urlRecord("SETURL3", ui->lineEdit_url3->text(), portUrl3, intervalUrl3);
 }
 
-void MainWindow::on_spinBox_intervalUrl4_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_intervalUrl4_valueChanged(const QString &)
 {
-    if (recordbuilder::intervalNeedsLift(arg1)) {
-        ui->spinBox_intervalUrl4->setValue(recordbuilder::shortestInterval);
-        return;
-    }
-    intervalUrl4 = arg1;
-    SETURL4String = urlRecord("SETURL4", ui->lineEdit_url4->text(), portUrl4, intervalUrl4);
+    if (storeInterval(ui->spinBox_intervalUrl4, intervalUrl4))
+        SETURL4String = urlRecord("SETURL4", ui->lineEdit_url4->text(), portUrl4, intervalUrl4);
 }
 
-void MainWindow::on_spinBox_intervalUrl5_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_intervalUrl5_valueChanged(const QString &)
 {
-    if (recordbuilder::intervalNeedsLift(arg1)) {
-        ui->spinBox_intervalUrl5->setValue(recordbuilder::shortestInterval);
-        return;
-    }
-    intervalUrl5 = arg1;
-    SETURL5String = urlRecord("SETURL5", ui->lineEdit_url5->text(), portUrl5, intervalUrl5);
+    if (storeInterval(ui->spinBox_intervalUrl5, intervalUrl5))
+        SETURL5String = urlRecord("SETURL5", ui->lineEdit_url5->text(), portUrl5, intervalUrl5);
 }
 
 // SETCONF.
@@ -616,20 +619,20 @@ void MainWindow::on_radioButton_server_clicked(bool checked)
     rebuildSERVER();
 }
 
-void MainWindow::on_spinBox_portModeServer_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_portModeServer_valueChanged(const QString &)
 {
-    portModeServer = arg1;
+    portModeServer = spinField(ui->spinBox_portModeServer);
     rebuildSERVER();
 }
 
-void MainWindow::on_spinBox_timeout_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_timeout_valueChanged(const QString &)
 {
-    timeout = arg1;
+    timeout = spinField(ui->spinBox_timeout);
     rebuildSERVER();
 }
 
-void MainWindow::on_spinBox_rebootInterval_valueChanged(const QString &arg1)
+void MainWindow::on_spinBox_rebootInterval_valueChanged(const QString &)
 {
-    rebootInterval = arg1;
+    rebootInterval = spinField(ui->spinBox_rebootInterval);
     rebuildSERVER();
 }

@@ -33,8 +33,17 @@ QString serverModeAfterServerClick(bool checked)
 
 bool intervalNeedsLift(const QString &minutes)
 {
-    const int value = minutes.toInt();
-    return value != 0 && value < shortestInterval;
+    return intervalNeedsLift(minutes.toInt());
+}
+
+bool intervalNeedsLift(int minutes)
+{
+    return minutes != 0 && minutes < shortestInterval;
+}
+
+QString intervalField(int minutes)
+{
+    return QString::number(intervalNeedsLift(minutes) ? shortestInterval : minutes);
 }
 
 QString canRecord(const QString &baudRate, const QString &dataBits, const QString &parity,

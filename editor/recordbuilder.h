@@ -20,6 +20,10 @@ QString serverModeAfterServerClick(bool checked);
 constexpr int shortestInterval = 10;
 // True for an interval spin box value (decimal text) that has to be lifted to shortestInterval.
 bool intervalNeedsLift(const QString &minutes);
+bool intervalNeedsLift(int minutes);
+// The record's interval field for a spin box value: the box may hold 1 to 9 while the engineer types, the
+// record never does.
+QString intervalField(int minutes);
 
 // SETCAN has no flow control: its fifth field is reserved and always "0".
 QString canRecord(const QString &baudRate, const QString &dataBits, const QString &parity,

@@ -7,9 +7,13 @@ namespace files {
 FileDialogs standardFileDialogs()
 {
     FileDialogs dialogs;
+    // A name typed without ".txt" gets it, or the open dialog's "*.txt" filter would hide the file.
     dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &dir,
                               const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        QFileDialog dialog(parent, caption, dir, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     dialogs.openFileName = [](QWidget *parent, const QString &caption, const QString &dir,
                               const QString &filter) {

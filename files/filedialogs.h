@@ -19,7 +19,8 @@ struct FileDialogs
     FileNameDialog openFileName;
 };
 
-// QFileDialog::getSaveFileName and QFileDialog::getOpenFileName, with no selected filter and no options.
+// The toolkit's save dialog, which adds the default suffix "txt" to a name typed without one, and
+// QFileDialog::getOpenFileName; no selected filter and no options.
 FileDialogs standardFileDialogs();
 
 } // namespace files

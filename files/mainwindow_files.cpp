@@ -7,7 +7,9 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 // The file messages are plain boxes without parent or title.
 static void showFileMessage(const QString &text)
@@ -15,6 +17,16 @@ static void showFileMessage(const QString &text)
     QMessageBox box;
     box.setText(text);
     box.exec();
+}
+
+// Where both file dialogs start: the folder of the last parameter file chosen in this run, or else the
+// user's documents. The program's own folder is no choice: once installed, the user cannot write it.
+static QString startFolder(const QString &lastUsed)
+{
+    if (!lastUsed.isEmpty())
+        return lastUsed;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 void MainWindow::setFileDialogs(files::FileDialogs dialogs)
@@ -26,10 +38,14 @@ void MainWindow::setFileDialogs(files::FileDialogs dialogs)
 
 void MainWindow::on_toolButton_saveToFile_clicked()
 {
+    // A set that its own load would refuse is not saved: better said now than when the file is loaded.
+    if (!recordsLoadBack())
+        return;
     const QString fileName =
-        fileDialogs.saveFileName(this, tr("Save File"), QDir::currentPath(), tr("Текст (*.txt)"));
+        fileDialogs.saveFileName(this, tr("Save File"), startFolder(lastFileFolder), tr("Текст (*.txt)"));
     if (fileName.isEmpty())
         return;
+    lastFileFolder = QFileInfo(fileName).absolutePath();
 
     QStringList lines;
     for (const QString &key : records::paramsKeyList())
@@ -53,30 +69,42 @@ void MainWindow::on_toolButton_saveToFile_clicked()
 void MainWindow::on_toolButton_loadFromFile_clicked()
 {
     const QString fileName = fileDialogs.openFileName(this, tr("Открыть файл параметров"),
-                                                      QDir::currentPath(), tr("Текст (*.txt)"));
+                                                      startFolder(lastFileFolder), tr("Текст (*.txt)"));
     qDebug() << "fileName" << fileName;
     if (fileName.isEmpty())
         return;
+    lastFileFolder = QFileInfo(fileName).absolutePath();
 
+    // Binary: fileText turns CR LF into LF itself, and text mode would tear UTF-16 apart on Windows.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "не удалось открыть файл";
         showFileMessage("Не удалось открыть файл");
         return;
     }
-    const QString fileToString = paramfile::fileText(file.readAll());
-    qDebug() << "fileToString" << fileToString;
-    qDebug() << "fileToStringList" << fileToString.split('\n');
+    // Refused before it is read, and never read past the limit (a device may have no size at all).
+    const qint64 size = file.size();
+    const QByteArray bytes =
+        size > paramfile::maxFileBytes ? QByteArray() : file.read(paramfile::maxFileBytes + 1);
     file.close();
+    if (size > paramfile::maxFileBytes || bytes.size() > paramfile::maxFileBytes) {
+        QMessageBox::information(this, QString(), tr("Файл больше 1 МБ: это не файл параметров"),
+                                 QMessageBox::Ok);
+        return;
+    }
+    const QString fileToString = paramfile::fileText(bytes);
+    const QString excerpt = paramfile::debugExcerpt(fileToString);
+    qDebug() << "fileToString" << excerpt;
+    qDebug() << "fileToStringList" << excerpt.split('\n');
 
     const QString joined = paramfile::withoutLineBreaks(fileToString);
-    qDebug() << "fileToString" << joined;
+    qDebug() << "fileToString" << paramfile::debugExcerpt(joined);
     // The parser decodes with the line codec, so the text goes to it in that codec.
-    const QByteArray bytes = linecodec::encode(joined);
-    if (bytes.isEmpty()) {
+    const QByteArray set = linecodec::encode(joined);
+    if (set.isEmpty()) {
         QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
         return;
     }
-    slotGetAllParams(bytes);
+    slotGetAllParams(set);
     validateParamSet();
 }

@@ -1,6 +1,10 @@
 #include "files/paramfile.h"
 
+#include "params/linecodec.h"
+
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTextCodec>
 
 namespace paramfile {
 
@@ -14,8 +18,21 @@ QByteArray fileBytes(const QStringList &recordTexts)
 
 QString fileText(const QByteArray &bytes)
 {
-    const int nul = bytes.indexOf('\0');
-    QString text = QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
+    QString text;
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        // Every other byte of UTF-16 text is NUL, so there the end is the first NUL character.
+        text = QTextCodec::codecForName("UTF-16")->toUnicode(bytes);
+        const int nul = text.indexOf(QChar(0));
+        if (nul >= 0)
+            text.truncate(nul);
+    } else {
+        const int nul = bytes.indexOf('\0');
+        const QByteArray content = nul < 0 ? bytes : bytes.left(nul);
+        QTextCodec::ConverterState state;
+        text = QTextCodec::codecForName("UTF-8")->toUnicode(content.constData(), content.size(), &state);
+        if (state.invalidChars > 0 || state.remainingChars > 0)
+            text = linecodec::decode(content);
+    }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     text.replace("\r\n", "\n");
@@ -31,11 +48,27 @@ QString withoutLineBreaks(const QString &text)
     return result;
 }
 
+QString debugExcerpt(const QString &text)
+{
+    constexpr int shown = 300;
+    if (text.size() <= shown)
+        return text;
+    return text.left(shown) + QStringLiteral("... (%1 characters)").arg(text.size());
+}
+
 SaveResult save(const QString &fileName, const QByteArray &bytes)
 {
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return SaveResult::OpenFailed;
+    if (!file.open(mode)) {
+        // A folder the user cannot write takes no temporary file beside the target, but a writable file in
+        // it can still be overwritten in place; only then can a failed write not keep the old file.
+        if (!QFileInfo::exists(fileName))
+            return SaveResult::OpenFailed;
+        file.setDirectWriteFallback(true);
+        if (!file.open(mode))
+            return SaveResult::OpenFailed;
+    }
     // QSaveFile commits even after a failed flush, so every step is checked before the commit.
     const bool written =
         file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;

@@ -8,20 +8,29 @@
 // widget.
 namespace paramfile {
 
+// The largest file a load takes. A whole set is a few kilobytes; anything near this is no parameter file,
+// and reading it would only freeze the window.
+constexpr qint64 maxFileBytes = 1024 * 1024;
+
 // The file's bytes for the given record texts, each followed by "\n" (an empty text gives an empty line).
 QByteArray fileBytes(const QStringList &recordTexts);
 
-// The text of a file's bytes as read: up to the first NUL byte, decoded as UTF-8, a leading byte-order
-// mark dropped (an editor may have added one), CR LF turned into LF.
+// The text of a file's bytes as read, CR LF turned into LF and a leading byte-order mark dropped (an editor
+// may have added one). Bytes with a UTF-16 byte-order mark are UTF-16; others UTF-8, or Windows-1251 when
+// they are not valid UTF-8 (sets written by older tools). The content ends at the first NUL.
 QString fileText(const QByteArray &bytes);
 
 // The text with every line break removed: a record may stand anywhere, even broken over two lines.
 QString withoutLineBreaks(const QString &text);
 
+// At most the first few hundred characters of a file's text, for the debug output.
+QString debugExcerpt(const QString &text);
+
 enum class SaveResult { Saved, OpenFailed, WriteFailed };
 
 // Writes the bytes to the file through a temporary file that replaces it only when complete, so a failed
-// save leaves the previous file as it was.
+// save leaves the previous file as it was. Only an existing file in a folder that takes no temporary file
+// is written in place.
 SaveResult save(const QString &fileName, const QByteArray &bytes);
 
 } // namespace paramfile

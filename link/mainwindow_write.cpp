@@ -93,7 +93,7 @@ void MainWindow::readAllParams()
 void MainWindow::on_toolButton_writeModemParams_clicked()
 {
     LinkOperation operation(this);
-    if (!operation.started())
+    if (!operation.started() || !recordsLoadBack())
         return;
 
     QStringList sendingTexts;

@@ -1,8 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "params/loadback.h"
 #include "params/records.h"
 
 #include <QDebug>
+#include <QMessageBox>
 
 void MainWindow::slotGetAllParams(QByteArray data)
 {
@@ -13,4 +15,16 @@ void MainWindow::slotGetAllParams(QByteArray data)
     for (auto it = paramsMap.cbegin(); it != paramsMap.cend(); ++it)
         qDebug() << "Read "
                  << "key " << it.key() << "value " << it.value();
+}
+
+bool MainWindow::recordsLoadBack()
+{
+    QStringList texts;
+    for (const QString &key : records::paramsKeyList())
+        texts.append(recordText(key));
+    const QString message = loadback::blockingMessage(texts);
+    if (message.isEmpty())
+        return true;
+    QMessageBox::information(this, QString(), message, QMessageBox::Ok);
+    return false;
 }

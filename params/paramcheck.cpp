@@ -44,6 +44,11 @@ private:
     {
         steps.append(Step{kind, target, text, number});
     }
+    // A warning after which the widget keeps its previous value.
+    void warnKeeping(const QString &target, const QString &text)
+    {
+        steps.append(Step{Step::Warn, target, text, 0, true});
+    }
     bool stop(const QString &message)
     {
         add(Step::Stop, QString(), message);
@@ -151,13 +156,13 @@ private:
         for (int i = 0; i < 2; ++i) {
             const int code = records::simModeCodeList().indexOf(f.at(i));
             if (code < 0)
-                add(Step::Warn, "SETCONF", tr(simWarnings[i]) + f.at(i));
+                warnKeeping("SETCONF", tr(simWarnings[i]) + f.at(i));
             else
                 add(Step::SetCombo, simCombos[i], records::simModeList().at(code));
         }
         const int priority = records::flagCodeList().indexOf(f.at(2));
         if (priority < 0)
-            add(Step::Warn, "SETCONF", tr("Неверное значение prioritySim ") + f.at(2));
+            warnKeeping("SETCONF", tr("Неверное значение prioritySim ") + f.at(2));
         else
             add(Step::SetCombo, "comboBox_prioritySim", records::prioritySimList().at(priority));
         const char *flags[] = {"comActive", "rsActive", "canActive"};
@@ -177,6 +182,9 @@ private:
         log("SETIDList ", f);
         if (f.size() != 2 || !records::flagCodeList().contains(f.at(0)))
             return stop(tr("Неверный формат параметра SETID"));
+        // The settings window's field would cut it; said out loud, as for the SIM fields.
+        if (f.at(1).size() > identifierLimit)
+            add(Step::Warn, "SETID", QStringLiteral("Неверная длина параметра SETID"));
         add(Step::Emit, "SETID", value);
         return true;
     }
@@ -249,6 +257,16 @@ int toNumber(const QString &text)
     bool ok = false;
     const int n = text.toInt(&ok, 10);
     return ok ? n : 0;
+}
+
+bool passwordLengthAllowed(const QString &password)
+{
+    return password.size() >= passwordMinLength && password.size() <= passwordMaxLength;
+}
+
+QString passwordLengthMessage()
+{
+    return QCoreApplication::translate("FormSettings", "Недопустимая длина пароля");
 }
 
 QStringList messages(const QVector<Step> &steps)

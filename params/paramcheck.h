@@ -26,6 +26,8 @@ struct Step
     QString target;
     QString text;
     int number = 0;
+    // For a Warn: the value is not taken and its widget keeps what it held before.
+    bool keepsPrevious = false;
 };
 
 // The steps for a parsed set; when a check fails hard, the last step is its Stop.
@@ -41,5 +43,13 @@ QStringList messages(const QVector<Step> &steps);
 constexpr int phoneNumberLimit = 12;
 constexpr int pinLimit = 4;
 constexpr int gprsFieldLimit = 32;
+constexpr int identifierLimit = 100;
+
+// The settings password the settings window takes from a read or a load: 4 to 7 characters. A password
+// of another length is refused with passwordLengthMessage() and the previous one is kept.
+constexpr int passwordMinLength = 4;
+constexpr int passwordMaxLength = 7;
+bool passwordLengthAllowed(const QString &password);
+QString passwordLengthMessage();
 
 } // namespace paramcheck

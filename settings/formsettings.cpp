@@ -2,6 +2,7 @@
 
 #include "editor/fieldguard.h"
 #include "editor/separatorvalidator.h"
+#include "params/paramcheck.h"
 #include "params/records.h"
 #include "ui_formsettings.h"
 
@@ -16,6 +17,9 @@ FormSettings::FormSettings(QWidget *parent) : QWidget(parent), ui(new Ui::FormSe
     // PASSET, and neither may split or end its record.
     fieldguard::install(ui->lineEdit_identityLine, fieldtext::separators());
     fieldguard::install(ui->lineEdit_password, ";");
+    // The limits a read or a load is checked against.
+    ui->lineEdit_identityLine->setMaxLength(paramcheck::identifierLimit);
+    ui->lineEdit_password->setMaxLength(paramcheck::passwordMaxLength);
 
     // An unchecked switch means "off": a SETID record built before the switch was first touched must
     // still carry a valid switch, or the modem and the file load would reject it.
@@ -66,7 +70,8 @@ void FormSettings::on_comboBox_CSD_currentIndexChanged(const QString &arg1)
 
 void FormSettings::on_lineEdit_password_textChanged(const QString &arg1)
 {
-    // The line edit's limit of 7 is the only bound while typing; the length rule applies to received values.
+    // The line edit's limit of 7 is the only bound while typing; a save or a write of a password of another
+    // length is refused, as the load of it would be.
     password = arg1;
     PASSETString = "PASSET=" + password + ";";
     qDebug().noquote().nospace() << "PASSET " << PASSETString;
@@ -118,8 +123,8 @@ void FormSettings::slotGetSETCSDStringFromMainWindow(QString str)
 void FormSettings::slotGetPASSETStringFromMainWindow(QString str)
 {
     password = str;
-    if (password.length() < 4 || password.length() > 7) {
-        QMessageBox::information(this, QString(), tr("Недопустимая длина пароля"), QMessageBox::Ok);
+    if (!paramcheck::passwordLengthAllowed(password)) {
+        QMessageBox::information(this, QString(), paramcheck::passwordLengthMessage(), QMessageBox::Ok);
         return;
     }
     ui->lineEdit_password->setText(password);

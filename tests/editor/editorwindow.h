@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "debuglines.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
+#include "typing.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -23,11 +25,9 @@ struct EditorWindow
     EditorWindow()
     {
         portlist::setProvider([] { return QStringList{}; });
-        sink = &startupDebugLines;
-        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        DebugLines debug;
         window = std::make_unique<MainWindow>();
-        qInstallMessageHandler(previous);
-        sink = nullptr;
+        startupDebugLines = debug.lines;
     }
 
     template <typename T = QWidget> T *widget(const QString &name) const
@@ -51,14 +51,6 @@ struct EditorWindow
         }
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
-
-private:
-    static inline QStringList *sink = nullptr;
-    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (sink && type == QtDebugMsg)
-            sink->append(message);
-    }
 };
 
 // Chooses an item by its text the way the user would end up with it: the box's current index changes.
@@ -69,14 +61,4 @@ inline bool chooseItem(QComboBox *box, const QString &text)
         return false;
     box->setCurrentIndex(i);
     return true;
-}
-
-// Types over the whole text of a line edit or a spin box.
-inline void typeOver(QWidget *w, const QString &text)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(w))
-        edit->selectAll();
-    else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
-        spin->selectAll();
-    QTest::keyClicks(w, text);
 }

@@ -2,6 +2,7 @@
 #include "params/records.h"
 #include "testmain.h"
 
+#include <QClipboard>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -625,9 +626,20 @@ void TestEditorForm::hiddenAndDisabled()
         QVERIFY2(!form->widget(name)->isEnabled(), name);
     QCOMPARE(form->widget<QGroupBox>("groupBox_can")->findChildren<QComboBox *>().size(), 4);
 
+    // The identity fields only show what the modem said, but legibly, and the text can be copied.
+    QApplication::setActiveWindow(form->window.get());
     for (const char *name : {"lineEdit_modemModel", "lineEdit_IMEILevel", "lineEdit_operator",
-                             "lineEdit_signalLevel", "lineEdit_controllerPO", "lineEdit_GSMModulePO"})
-        QVERIFY2(!form->widget(name)->isEnabled(), name);
+                             "lineEdit_signalLevel", "lineEdit_controllerPO", "lineEdit_GSMModulePO"}) {
+        auto *edit = form->widget<QLineEdit>(name);
+        QVERIFY2(edit->isEnabled() && edit->isReadOnly(), name);
+        edit->setText("867530912345678");
+        QTest::keyClicks(edit, "typed");
+        QCOMPARE(edit->text(), QString("867530912345678"));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("867530912345678"));
+        QApplication::clipboard()->clear();
+    }
     QVERIFY(!form->widget("groupBox_portModeServer")->isEnabled());
     QVERIFY(form->widget("groupBox_timeout")->isEnabled());
     QVERIFY(form->widget<QRadioButton>("radioButton_client")->isChecked());

@@ -37,6 +37,7 @@ private slots:
 
     void startupRecords_data();
     void startupRecords();
+    void nonLatinDigitsLocale();
     void startupNumbersPassThroughOne();
     void noMessageButTheSearch();
     void numbers_data();
@@ -57,6 +58,10 @@ private slots:
     void urlRows();
     void intervalLift_data();
     void intervalLift();
+    void intervalTyping_data();
+    void intervalTyping();
+    void spinBoxesTakeTheNumber_data();
+    void spinBoxesTakeTheNumber();
     void clientServer();
     void clientServerFromCode();
     void serverSpinBoxes();
@@ -73,30 +78,35 @@ private:
     std::unique_ptr<EditorWindow> form;
 };
 
+// The record texts of a fresh window, key by key.
+static QVector<QPair<QString, QString>> startupTable()
+{
+    QVector<QPair<QString, QString>> t{{"SETCOM", "SETCOM=300,7,N,1,0;"},
+                                       {"SETRS", "SETRS=300,7,N,1,0;"},
+                                       {"SETCAN", "SETCAN=300,7,N,1,0;"},
+                                       {"SETSIM1", "SETSIM1=3759,,,;"},
+                                       {"SETSIM2", "SETSIM2=3759,,,;"}};
+    for (int i = 1; i <= 5; ++i)
+        t.append({QString("ADMTEL%1").arg(i), QString("ADMTEL%1=;").arg(i)});
+    for (int i = 1; i <= 5; ++i)
+        t.append({QString("CSDTEL%1").arg(i), QString("CSDTEL%1=;").arg(i)});
+    for (int i = 1; i <= 5; ++i)
+        t.append({QString("SETURL%1").arg(i), QString("SETURL%1=,1,0;").arg(i)});
+    t.append({{"SETCONF", "SETCONF=0,0,0,0,0,0;"},
+              {"SETID", "SETID=0,;"},
+              {"SETLOG", "SETLOG=0;"},
+              {"SETCSD", "SETCSD=7,0,1;"},
+              {"PASSET", "PASSET=KVR38;"},
+              {"SERVER", "SERVER=0,1,1,1;"}});
+    return t;
+}
+
 void TestEditorHandlers::startupRecords_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("record");
-    auto row = [](const QString &key, const QString &record) {
-        QTest::newRow(qPrintable(key)) << key << record;
-    };
-    row("SETCOM", "SETCOM=300,7,N,1,0;");
-    row("SETRS", "SETRS=300,7,N,1,0;");
-    row("SETCAN", "SETCAN=300,7,N,1,0;");
-    row("SETSIM1", "SETSIM1=3759,,,;");
-    row("SETSIM2", "SETSIM2=3759,,,;");
-    for (int i = 1; i <= 5; ++i)
-        row(QString("ADMTEL%1").arg(i), QString("ADMTEL%1=;").arg(i));
-    for (int i = 1; i <= 5; ++i)
-        row(QString("CSDTEL%1").arg(i), QString("CSDTEL%1=;").arg(i));
-    for (int i = 1; i <= 5; ++i)
-        row(QString("SETURL%1").arg(i), QString("SETURL%1=,1,0;").arg(i));
-    row("SETCONF", "SETCONF=0,0,0,0,0,0;");
-    row("SETID", "SETID=0,;");
-    row("SETLOG", "SETLOG=0;");
-    row("SETCSD", "SETCSD=7,0,1;");
-    row("PASSET", "PASSET=KVR38;");
-    row("SERVER", "SERVER=0,1,1,1;");
+    for (const auto &kv : startupTable())
+        QTest::newRow(qPrintable(kv.first)) << kv.first << kv.second;
 }
 
 void TestEditorHandlers::startupRecords()
@@ -105,6 +115,25 @@ void TestEditorHandlers::startupRecords()
     QFETCH(QString, record);
     QCOMPARE(form->record(key), record);
     QCOMPARE(records::paramsKeyList().size(), 26);
+}
+
+void TestEditorHandlers::nonLatinDigitsLocale()
+{
+    // A spin box shows its number in the locale's digits; the records carry plain decimal all the same.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    EditorWindow arabic;
+    QLocale::setDefault(previous);
+    for (const auto &kv : startupTable())
+        QCOMPARE(arabic.record(kv.first), kv.second);
+    auto *port = arabic.widget<QSpinBox>("spinBox_portUrl1");
+    port->setValue(8080);
+    QVERIFY2(!port->text().contains("8080"), qPrintable(port->text()));
+    arabic.widget<QSpinBox>("spinBox_intervalUrl1")->setValue(60);
+    QCOMPARE(arabic.record("SETURL1"), QString("SETURL1=,8080,60;"));
+    arabic.widget<QSpinBox>("spinBox_portModeServer")->setValue(502);
+    arabic.widget<QSpinBox>("spinBox_rebootInterval")->setValue(24);
+    QCOMPARE(arabic.record("SERVER"), QString("SERVER=0,502,1,24;"));
 }
 
 void TestEditorHandlers::startupNumbersPassThroughOne()
@@ -401,8 +430,7 @@ void TestEditorHandlers::urlRows()
     typeOver(port, "8080");
     QCOMPARE(port->value(), 8080);
     QCOMPARE(form->record(key), key + "=srv.example.org,8080,0;");
-    // Typed, the first digit would be lifted to 10 before the second arrives.
-    interval->setValue(60);
+    typeOver(interval, "60");
     QCOMPARE(form->record(key), key + "=srv.example.org,8080,60;");
     address->clear();
     QCOMPARE(form->record(key), key + "=,8080,60;");
@@ -440,14 +468,6 @@ void TestEditorHandlers::intervalLift()
     QCOMPARE(interval->value(), 10);
     QCOMPARE(form->record(key), key + "=,1,10;");
 
-    // A typed digit from 1 to 9 is lifted at once.
-    for (const char *digit : {"1", "5", "9"}) {
-        interval->setValue(0);
-        typeOver(interval, digit);
-        QCOMPARE(interval->value(), 10);
-        QCOMPARE(form->record(key), key + "=,1,10;");
-    }
-
     // 0 stays 0; 10 and above stay as they are.
     interval->setValue(20);
     typeOver(interval, "0");
@@ -460,6 +480,109 @@ void TestEditorHandlers::intervalLift()
     interval->setValue(3);
     QCOMPARE(interval->value(), 10);
     QCOMPARE(form->record(key), key + "=,1,10;");
+}
+
+void TestEditorHandlers::intervalTyping_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<int>("box");       // what the box shows afterwards
+    QTest::addColumn<QString>("field"); // the record's interval field afterwards
+    // While the engineer types, the box holds what was typed; the record never holds 1 to 9.
+    QTest::newRow("60") << 1 << "60"
+                        << "" << 60 << "60";
+    QTest::newRow("10") << 2 << "10"
+                        << "" << 10 << "10";
+    QTest::newRow("15") << 3 << "15"
+                        << "" << 15 << "15";
+    QTest::newRow("120") << 4 << "120"
+                         << "" << 120 << "120";
+    QTest::newRow("25 over the old value") << 5 << "25"
+                                           << "" << 25 << "25";
+    QTest::newRow("a first 1, not yet ended") << 1 << "1"
+                                              << "" << 1 << "10";
+    QTest::newRow("0 stays") << 2 << "0"
+                             << "" << 0 << "0";
+    QTest::newRow("+5") << 3 << "+5"
+                        << "" << 5 << "10";
+    QTest::newRow("007") << 4 << "007"
+                         << "" << 7 << "10";
+    // The box itself is put right when the edit ends, or when the arrows or the program set it.
+    QTest::newRow("5, Enter") << 5 << "5"
+                              << "enter" << 10 << "10";
+    QTest::newRow("007, Enter") << 1 << "007"
+                                << "enter" << 10 << "10";
+    QTest::newRow("5, focus leaves") << 2 << "5"
+                                     << "focus" << 10 << "10";
+    QTest::newRow("60, Enter") << 3 << "60"
+                               << "enter" << 60 << "60";
+    QTest::newRow("5, arrow up") << 4 << "5"
+                                 << "up" << 10 << "10";
+    QTest::newRow("5, then 3 from the program") << 5 << "5"
+                                                << "program 3" << 10 << "10";
+    QTest::newRow("5 pasted") << 1 << ""
+                              << "paste 5" << 5 << "10";
+    QTest::newRow("5 pasted, Enter") << 2 << ""
+                                     << "paste 5, enter" << 10 << "10";
+}
+
+void TestEditorHandlers::intervalTyping()
+{
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, then);
+    QFETCH(int, box);
+    QFETCH(QString, field);
+    auto *interval = form->widget<QSpinBox>(QString("spinBox_intervalUrl%1").arg(row));
+    form->showTabOf(interval);
+    QApplication::setActiveWindow(form->window.get());
+    interval->setFocus();
+    QTRY_VERIFY(interval->hasFocus());
+    interval->setValue(30);
+    typeOver(interval, typed);
+    if (then.startsWith("paste")) {
+        QApplication::clipboard()->setText(then.section(' ', 1, 1).remove(','));
+        interval->selectAll();
+        QTest::keyClick(interval, Qt::Key_V, Qt::ControlModifier);
+    }
+    if (then.endsWith("enter"))
+        QTest::keyClick(interval, Qt::Key_Return);
+    else if (then == "focus")
+        form->widget<QLineEdit>(QString("lineEdit_url%1").arg(row))->setFocus();
+    else if (then == "up")
+        QTest::keyClick(interval, Qt::Key_Up);
+    else if (then.startsWith("program"))
+        interval->setValue(then.section(' ', 1).toInt());
+    QCOMPARE(interval->value(), box);
+    QCOMPARE(form->record(QString("SETURL%1").arg(row)), QString("SETURL%1=,1,%2;").arg(row).arg(field));
+}
+
+void TestEditorHandlers::spinBoxesTakeTheNumber_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("record");
+    // The box accepts a sign and leading zeros; the modem gets the number.
+    auto row = [](const char *box, const char *typed, const char *record) {
+        QTest::newRow(typed) << QString(box) << QString(typed) << QString(record);
+    };
+    row("spinBox_portUrl2", "+8080", "SETURL2=,8080,0;");
+    row("spinBox_portUrl3", "00021", "SETURL3=,21,0;");
+    row("spinBox_intervalUrl4", "+60", "SETURL4=,1,60;");
+    row("spinBox_timeout", "+5", "SERVER=0,1,5,1;");
+    row("spinBox_rebootInterval", "007", "SERVER=0,1,1,7;");
+}
+
+void TestEditorHandlers::spinBoxesTakeTheNumber()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, record);
+    auto *spin = form->widget<QSpinBox>(box);
+    typeOver(spin, typed);
+    QCOMPARE(spin->text(), typed);
+    QCOMPARE(form->record(record.section('=', 0, 0)), record);
 }
 
 void TestEditorHandlers::clientServer()
@@ -607,19 +730,22 @@ void TestEditorHandlers::separatorsRefused()
     QVERIFY(line);
     line->clear();
     if (paste) {
-        QApplication::clipboard()->setText("1,2;");
+        // Neither separators nor what the line cannot carry (accents, CJK, emoji, line breaks).
+        QApplication::clipboard()->setText(QString::fromUtf8("1,é\n2;中😀"));
         QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(line->text(), QString("12"));
         pasteFromContextMenu(line);
         QCOMPARE(line->text(), QString("1212"));
-        // The line edit's own paste, which nothing in the form calls, is caught all the same.
+        // The line edit's own paste, which nothing in the form calls, is caught all the same (after its
+        // length limit, which the PIN's 4 characters show).
+        QApplication::clipboard()->setText(QString::fromUtf8("1,é2;"));
         line->clear();
         line->paste();
         QCOMPARE(line->text(), QString("12"));
     } else {
         QTest::keyClicks(line, "1,2");
         QTest::keyClick(line, Qt::Key_Semicolon);
-        QTest::keyClicks(line, ";3,");
+        typeText(line, QString::fromUtf8(";é中😀3,"));
         QCOMPARE(line->text(), QString("123"));
         QCOMPARE(line->cursorPosition(), 3);
     }
@@ -640,6 +766,9 @@ void TestEditorHandlers::pasteCleanedBeforeTheLimit_data()
     QTest::newRow("APN") << "lineEdit_pointAPNGPRSSIM1"
                          << ";;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;internet"
                          << "internet";
+    QTest::newRow("APN with what the line cannot carry")
+        << "lineEdit_pointAPNGPRSSIM2" << QString::fromUtf8("café😀中文😀😀😀😀😀😀😀😀😀😀😀😀😀.internet.ru")
+        << "caf.internet.ru";
 }
 
 void TestEditorHandlers::pasteCleanedBeforeTheLimit()

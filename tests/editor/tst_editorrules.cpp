@@ -80,20 +80,25 @@ void TestEditorRules::intervalLift_data()
 {
     QTest::addColumn<QString>("minutes");
     QTest::addColumn<bool>("lifted");
-    QTest::newRow("0 means no reports") << "0" << false;
-    QTest::newRow("1") << "1" << true;
-    QTest::newRow("5") << "5" << true;
-    QTest::newRow("9") << "9" << true;
-    QTest::newRow("10") << "10" << false;
-    QTest::newRow("1440") << "1440" << false;
-    QTest::newRow("not a number counts as 0") << "x" << false;
+    QTest::addColumn<QString>("field"); // in the record
+    QTest::newRow("0 means no reports") << "0" << false << "0";
+    QTest::newRow("1") << "1" << true << "10";
+    QTest::newRow("5") << "5" << true << "10";
+    QTest::newRow("9") << "9" << true << "10";
+    QTest::newRow("10") << "10" << false << "10";
+    QTest::newRow("15") << "15" << false << "15";
+    QTest::newRow("1440") << "1440" << false << "1440";
+    QTest::newRow("not a number counts as 0") << "x" << false << "0";
 }
 
 void TestEditorRules::intervalLift()
 {
     QFETCH(QString, minutes);
     QFETCH(bool, lifted);
+    QFETCH(QString, field);
     QCOMPARE(recordbuilder::intervalNeedsLift(minutes), lifted);
+    QCOMPARE(recordbuilder::intervalNeedsLift(minutes.toInt()), lifted);
+    QCOMPARE(recordbuilder::intervalField(minutes.toInt()), field);
     QCOMPARE(recordbuilder::shortestInterval, 10);
 }
 
@@ -118,6 +123,12 @@ void TestEditorRules::withoutSeparators_data()
     QTest::newRow("other punctuation stays") << "a=b.c-d_e f:g/h" << 0 << "a=b.c-d_e f:g/h" << 0;
     QTest::newRow("Cyrillic text stays")
         << QString::fromUtf8("сеть,1") << 6 << QString::fromUtf8("сеть1") << 5;
+    QTest::newRow("what Windows-1251 has stays")
+        << QString::fromUtf8("ёЁ№€«»–") << 7 << QString::fromUtf8("ёЁ№€«»–") << 7;
+    QTest::newRow("accents it lacks go") << QString::fromUtf8("café,ü") << 6 << "caf" << 3;
+    QTest::newRow("CJK and emoji go, both halves") << QString::fromUtf8("a中😀b") << 5 << "ab" << 2;
+    QTest::newRow("line breaks, tab kept, NUL gone")
+        << QString("a\r\nb\tc") + QChar(0) + "d" << 8 << "ab\tcd" << 5;
 }
 
 void TestEditorRules::withoutSeparators()

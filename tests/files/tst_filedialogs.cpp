@@ -22,6 +22,7 @@ public:
         QWidget *parent = nullptr;
         QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
         bool modal = false;
+        QString defaultSuffix;
     };
 
     explicit FileDialogDriver(const QString &answer) : answer(answer)
@@ -42,7 +43,8 @@ private:
             if (!dialog->property("driven").toBool()) {
                 dialog->setProperty("driven", true);
                 seen.append({dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
-                             dialog->parentWidget(), dialog->acceptMode(), dialog->isModal()});
+                             dialog->parentWidget(), dialog->acceptMode(), dialog->isModal(),
+                             dialog->defaultSuffix()});
             }
             if (answer.isEmpty()) {
                 dialog->reject();
@@ -70,19 +72,36 @@ class TestFileDialogs : public QObject
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> tempDir;
     QString previousDir;
+    QByteArray previousHome, previousConfig;
 
     QString dirPath() const { return tempDir->path(); }
+    QString documents() const { return tempDir->filePath("home/Documents"); }
     QString filePath(const QString &name) const { return tempDir->filePath(name); }
 
     void click(const char *button) { window->findChild<QToolButton *>(button)->click(); }
+    // Where the next save and open dialogs start (both cancelled).
+    QStringList nextStarts()
+    {
+        FileDialogDriver cancel{QString()};
+        click("toolButton_saveToFile");
+        click("toolButton_loadFromFile");
+        return {cancel.seen.value(0).directory, cancel.seen.value(1).directory};
+    }
 
 private slots:
     void init()
     {
-        // The dialogs start in the working directory: make it one that no default could hit by chance.
+        // The working directory (an installed program's own, unwritable) is not where the dialogs start: the
+        // user's documents are, in a home of the test's own.
         tempDir = std::make_unique<QTemporaryDir>();
         previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dirPath()));
+        QVERIFY(QDir(dirPath()).mkpath("cwd"));
+        QVERIFY(QDir(dirPath()).mkpath("home/Documents"));
+        QVERIFY(QDir::setCurrent(filePath("cwd")));
+        previousHome = qgetenv("HOME");
+        previousConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", filePath("home").toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
         portlist::setProvider([] { return QStringList{}; });
         MessageBoxWatcher watcher;
         window = std::make_unique<MainWindow>();
@@ -92,27 +111,35 @@ private slots:
     {
         window.reset();
         QDir::setCurrent(previousDir);
+        qputenv("HOME", previousHome);
+        if (!previousConfig.isNull())
+            qputenv("XDG_CONFIG_HOME", previousConfig);
         tempDir.reset();
     }
 
     void saveDialog()
     {
-        const QString path = filePath("saved.txt");
-        FileDialogDriver driver(path);
-        MessageBoxWatcher watcher;
-        click("toolButton_saveToFile");
-        QCOMPARE(driver.seen.size(), 1);
-        const FileDialogDriver::Seen &seen = driver.seen.first();
-        QCOMPARE(seen.title, QString("Save File"));
-        QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
-        QCOMPARE(seen.directory, QDir(dirPath()).absolutePath());
-        QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
-        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
-        QVERIFY(seen.modal);
-        QVERIFY(watcher.boxes().isEmpty());
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll().count('\n'), 26);
+        {
+            // Typed without ".txt", saved with it, so that the open dialog's filter shows the file.
+            const QString path = filePath("saved.txt");
+            FileDialogDriver driver(filePath("saved"));
+            MessageBoxWatcher watcher;
+            click("toolButton_saveToFile");
+            QCOMPARE(driver.seen.size(), 1);
+            const FileDialogDriver::Seen &seen = driver.seen.first();
+            QCOMPARE(seen.title, QString("Save File"));
+            QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
+            QCOMPARE(seen.defaultSuffix, QString("txt"));
+            QCOMPARE(seen.directory, documents());
+            QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
+            QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+            QVERIFY(seen.modal);
+            QVERIFY(watcher.boxes().isEmpty());
+            QFile saved(path);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll().count('\n'), 26);
+        }
+        QCOMPARE(nextStarts(), (QStringList{dirPath(), dirPath()}));
     }
 
     void openDialog()
@@ -123,19 +150,30 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("SETLOG=1;\n");
         }
-        FileDialogDriver driver(path);
-        MessageBoxWatcher watcher;
-        click("toolButton_loadFromFile");
-        QCOMPARE(driver.seen.size(), 1);
-        const FileDialogDriver::Seen &seen = driver.seen.first();
-        QVERIFY(!seen.title.isEmpty());
-        QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
-        QCOMPARE(seen.directory, QDir(dirPath()).absolutePath());
-        QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
-        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
-        QVERIFY(seen.modal);
-        // The chosen file reached the parser.
-        QCOMPARE(window->parsedParams().value("SETLOG"), QString("1"));
+        {
+            FileDialogDriver driver(path);
+            MessageBoxWatcher watcher;
+            click("toolButton_loadFromFile");
+            QCOMPARE(driver.seen.size(), 1);
+            const FileDialogDriver::Seen &seen = driver.seen.first();
+            QVERIFY(!seen.title.isEmpty());
+            QCOMPARE(seen.filters, QStringList{"Текст (*.txt)"});
+            QCOMPARE(seen.directory, documents());
+            QCOMPARE(seen.parent, static_cast<QWidget *>(window.get()));
+            QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+            QVERIFY(seen.modal);
+            // The chosen file reached the parser.
+            QCOMPARE(window->parsedParams().value("SETLOG"), QString("1"));
+        }
+
+        // Both dialogs now start where that file was.
+        QCOMPARE(nextStarts(), (QStringList{dirPath(), dirPath()}));
+    }
+
+    void withoutDocumentsTheHome()
+    {
+        QVERIFY(QDir(documents()).removeRecursively());
+        QCOMPARE(nextStarts(), (QStringList{filePath("home"), filePath("home")}));
     }
 
     void cancellingChangesNothing_data()
@@ -155,7 +193,10 @@ private slots:
         click(button.toLatin1().constData());
         QCOMPARE(driver.seen.size(), 1);
         QVERIFY(watcher.boxes().isEmpty());
-        QVERIFY(QDir(dirPath()).isEmpty());
+        QCOMPARE(QDir(dirPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"cwd", "home"}));
+        QVERIFY(QDir(filePath("cwd")).isEmpty());
+        QVERIFY(QDir(documents()).isEmpty());
         QStringList after;
         for (const char *key : {"SETCOM", "SETID", "PASSET", "SERVER"})
             after << window->recordText(key);

@@ -1,14 +1,20 @@
 #include "app/mainwindow.h"
+#include "debuglines.h"
 #include "filesizelimit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
+#include "typing.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -99,6 +105,80 @@ static QByteArray linesOf(const QStringList &records)
     return (records.join('\n') + '\n').toUtf8();
 }
 
+// One random edit of a window through its real widgets and its settings window, as an engineer would make
+// it: typing, pasting, clearing, stepping, choosing, clicking. Returns what it did, for the failure message.
+static QString randomEdit(MainWindow *window, QRandomGenerator &random)
+{
+    static const QStringList pieces{"a", "Z", "0", "7", " ", ",", ";",  "=",
+                                    ".", "+", "-", "ж", "Ё", "é", "中", "😀"};
+    static const QStringList numbers{"5", "60", "+5", "007", "0", "65535", "99999", "1", "1440", "-3", "12"};
+    auto text = [&](bool withLineBreaks) {
+        QString t;
+        for (int n = random.bounded(withLineBreaks ? 40 : 12); n > 0; --n)
+            t += withLineBreaks && random.bounded(8) == 0 ? QString("\n")
+                                                          : pieces.at(random.bounded(pieces.size()));
+        return t;
+    };
+    // What the engineer can reach, on the main window and in the settings window.
+    QList<QWidget *> lines, spins, combos, buttons;
+    for (QWidget *top : {static_cast<QWidget *>(window), static_cast<QWidget *>(window->settingsWindow())}) {
+        for (QWidget *w : top->findChildren<QWidget *>()) {
+            if (w->isHidden() || !w->isEnabled())
+                continue;
+            if (auto *e = qobject_cast<QLineEdit *>(w); e && e->validator() && !e->isReadOnly())
+                lines << w;
+            else if (qobject_cast<QSpinBox *>(w))
+                spins << w;
+            else if (qobject_cast<QComboBox *>(w))
+                combos << w;
+            else if (qobject_cast<QRadioButton *>(w))
+                buttons << w;
+        }
+    }
+    // The settings password decides most refusals: it gets its own share of the edits.
+    const QList<QWidget *> password{window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password")};
+    const int kind = random.bounded(8);
+    const QList<QWidget *> &from = kind < 3    ? lines
+                                   : kind < 5  ? spins
+                                   : kind == 5 ? combos
+                                   : kind == 6 ? buttons
+                                               : password;
+    QWidget *w = from.at(random.bounded(from.size()));
+    QString t;
+    switch (kind) {
+    case 0:
+        typeOver(w, t = text(false));
+        break;
+    case 1:
+        QApplication::clipboard()->setText(t = text(true));
+        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case 2:
+        static_cast<QLineEdit *>(w)->selectAll();
+        QTest::keyClick(w, Qt::Key_Backspace);
+        break;
+    case 3:
+        typeOver(w, t = numbers.at(random.bounded(numbers.size())));
+        if (random.bounded(2) == 0)
+            QTest::keyClick(w, Qt::Key_Return);
+        break;
+    case 4:
+        QTest::keyClick(w, random.bounded(2) == 0 ? Qt::Key_Up : Qt::Key_Down);
+        break;
+    case 5:
+        static_cast<QComboBox *>(w)->setCurrentIndex(random.bounded(static_cast<QComboBox *>(w)->count()));
+        break;
+    case 6:
+        static_cast<QRadioButton *>(w)->click();
+        break;
+    default:
+        typeOver(w, t = text(false).left(random.bounded(9)));
+        break;
+    }
+    static const char *what[] = {"type", "paste", "clear", "type", "step", "choose", "click", "type"};
+    return QString("%1 \"%2\" in %3").arg(what[kind], t, w->objectName());
+}
+
 class TestFiles : public QObject
 {
     Q_OBJECT
@@ -136,6 +216,16 @@ class TestFiles : public QObject
     {
         openAnswer = name.isEmpty() ? QString() : path(name);
         window->findChild<QToolButton *>("toolButton_loadFromFile")->click();
+    }
+    // The one message shown: an information box of the main window, without title, with one OK button.
+    void checkWindowMessage(const MessageBoxWatcher &watcher, const QString &text) const
+    {
+        QCOMPARE(watcher.texts(), QStringList{text});
+        const MessageBoxWatcher::Box &box = watcher.boxes().first();
+        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
     template <typename T> T *settingsWidget(const char *name) const
     {
@@ -293,12 +383,8 @@ private slots:
         const QStringList before = heldRecords();
         const QMap<QString, QString> parsedBefore = window->parsedParams();
         load("empty.txt");
-        QCOMPARE(watcher.texts(), QStringList{"Ошибка чтения данных"});
-        const MessageBoxWatcher::Box &box = watcher.boxes().first();
-        QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
-        QCOMPARE(box.title, QString());
-        QCOMPARE(box.icon, QMessageBox::Information);
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        checkWindowMessage(watcher, "Ошибка чтения данных");
+        QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(heldRecords(), before);
         QCOMPARE(window->parsedParams(), parsedBefore);
     }
@@ -392,6 +478,119 @@ private slots:
         save("set.txt");
         QVERIFY(watcher.boxes().isEmpty());
         QCOMPARE(readFile("set.txt"), linesOf(startUpRecords));
+    }
+
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("exactly 1 MiB") << qint64(1024 * 1024) << false;
+        QTest::newRow("one byte more") << qint64(1024 * 1024 + 1) << true;
+        QTest::newRow("200 MB") << qint64(200) * 1000 * 1000 << true;
+    }
+    void fileSizeLimit()
+    {
+        // A set padded with empty lines; the big one is sparse, so the test costs no disk.
+        QFETCH(qint64, size);
+        QFETCH(bool, refused);
+        writeFile("big.txt", linesOf(plainSet));
+        {
+            QFile f(path("big.txt"));
+            if (size <= 2 * 1024 * 1024) {
+                QVERIFY(f.open(QIODevice::Append));
+                QVERIFY(f.write(QByteArray(int(size - f.size()), '\n')) > 0);
+            } else {
+                QVERIFY(f.resize(size));
+            }
+        }
+        QCOMPARE(QFileInfo(path("big.txt")).size(), size);
+        MessageBoxWatcher watcher;
+        DebugLines debug;
+        load("big.txt");
+        if (!refused) {
+            QCOMPARE(watcher.texts(), QStringList{});
+            QCOMPARE(heldRecords(), plainSet);
+        } else {
+            checkWindowMessage(watcher, "Файл больше 1 МБ: это не файл параметров");
+            QVERIFY(!QTest::currentTestFailed());
+            QCOMPARE(heldRecords(), startUpRecords);
+            QVERIFY(window->parsedParams().isEmpty());
+        }
+        // The file's content reaches the debug output only as a short excerpt.
+        for (const QString &line : debug.lines)
+            QVERIFY2(line.size() < 2000, qPrintable(line.left(100)));
+    }
+
+    void saveThatWouldNotLoadBack_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("2 characters") << "ab";
+        QTest::newRow("3 characters") << "abc";
+        QTest::newRow("empty") << "";
+    }
+    void saveThatWouldNotLoadBack()
+    {
+        // The load refuses such a password and keeps the old one: the save says so and writes nothing.
+        QFETCH(QString, password);
+        writeFile("set.txt", linesOf(plainSet));
+        auto *line = settingsWidget<QLineEdit>("lineEdit_password");
+        typeOver(line, password.isEmpty() ? "x" : password);
+        if (password.isEmpty())
+            QTest::keyClick(line, Qt::Key_Backspace);
+        QCOMPARE(window->recordText("PASSET"), "PASSET=" + password + ";");
+        MessageBoxWatcher watcher;
+        save("set.txt");
+        checkWindowMessage(watcher, "Недопустимая длина пароля");
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(saveAsked, 0);
+        QCOMPARE(readFile("set.txt"), linesOf(plainSet));
+        typeText(line, "wxyz");
+        watcher.clear();
+        save("set.txt");
+        QCOMPARE(watcher.texts(), QStringList{});
+        QVERIFY(readFile("set.txt").contains("PASSET=" + password.toUtf8() + "wxyz;\n"));
+    }
+
+    // Whatever the engineer does to the form, a save either says why it cannot be loaded back and leaves
+    // the file alone, or writes a file that a fresh window loads silently and saves to the same bytes.
+    void randomEditsSaveWhatLoadsBack()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("VELON_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("VELON_SEED"))
+                                 : 11u;
+        qInfo("seed %u (replay with VELON_SEED=%u)", seed, seed);
+        QRandomGenerator random(seed);
+        QLoggingCategory::setFilterRules("default.debug=false");
+        const QByteArray before("not yet saved\n");
+        int saved = 0, refused = 0;
+        for (int run = 0; run < 300; ++run) {
+            makeWindow();
+            QStringList edits;
+            for (int n = 1 + random.bounded(8); n > 0; --n)
+                edits << randomEdit(window.get(), random);
+            const QString what = QString("run %1: %2").arg(run).arg(edits.join("; "));
+            writeFile("set.txt", before);
+            MessageBoxWatcher watcher;
+            save("set.txt");
+            if (!watcher.boxes().isEmpty()) {
+                QVERIFY2(watcher.boxes().size() == 1, qPrintable(what));
+                QVERIFY2(readFile("set.txt") == before, qPrintable(what));
+                ++refused;
+                continue;
+            }
+            const QByteArray first = readFile("set.txt");
+            makeWindow();
+            watcher.clear(); // the new window's search said there is no port
+            load("set.txt");
+            save("again.txt");
+            QVERIFY2(watcher.boxes().isEmpty(), qPrintable(what + " gave " + watcher.texts().join(" | ")));
+            QVERIFY2(readFile("again.txt") == first,
+                     qPrintable(what + "\n" + first + "\n" + readFile("again.txt")));
+            ++saved;
+        }
+        QLoggingCategory::setFilterRules(QString());
+        qInfo("%d saves loaded back, %d refused", saved, refused);
+        QVERIFY(saved >= 100 && refused >= 10);
     }
 
     void cancelledDialogsChangeNothing()

@@ -1,16 +1,25 @@
 #include "files/paramfile.h"
 #include "filesizelimit.h"
 #include "params/linecodec.h"
+#include "readonlyfolder.h"
 #include "testmain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 
 static QByteArray contentOf(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// The text in UTF-16 of the given byte order, after its byte-order mark.
+static QByteArray utf16(const char *order, const QString &text)
+{
+    const QByteArray mark = QByteArray(order) == "UTF-16LE" ? "\xff\xfe" : "\xfe\xff";
+    return mark + QTextCodec::codecForName(order)->fromUnicode(text);
 }
 
 static void writeFile(const QString &path, const QByteArray &bytes)
@@ -53,6 +62,18 @@ private slots:
         QTest::newRow("empty CR LF lines") << QByteArray("\r\n\r\n") << QByteArray();
         QTest::newRow("empty file") << QByteArray() << QByteArray();
         QTest::newRow("NUL first") << QByteArray("\0SETLOG=0;\n", 11) << QByteArray();
+        // Sets written by older tools: Windows-1251, or UTF-16 with its byte-order mark.
+        QTest::newRow("Windows-1251, not valid UTF-8")
+            << QByteArray("SETSIM1=1,\xb8\xe6,,;\r\n") << QByteArray("SETSIM1=1,\xb8\xe6,,;");
+        QTest::newRow("UTF-8 cut inside a character")
+            << QByteArray("SETLOG=0;\xd0") << QByteArray("SETLOG=0;\xd0");
+        QTest::newRow("UTF-16LE") << utf16("UTF-16LE", QString::fromUtf8("SETSIM1=1,ёж,,;\r\nSETLOG=0;\r\n"))
+                                  << QByteArray("SETSIM1=1,\xb8\xe6,,;SETLOG=0;");
+        QTest::newRow("UTF-16BE") << utf16("UTF-16BE", QString::fromUtf8("SETSIM1=1,ёж,,;\n"))
+                                  << QByteArray("SETSIM1=1,\xb8\xe6,,;");
+        QTest::newRow("UTF-16, NUL ends the content")
+            << utf16("UTF-16LE", QString("SETLOG=0;\n") + QChar(0) + "SETCSD=7,0,1;")
+            << QByteArray("SETLOG=0;");
     }
     void parserInput()
     {
@@ -62,6 +83,16 @@ private slots:
     }
 
     void fileTextKeepsLines() { QCOMPARE(paramfile::fileText("A;\r\nB;\n"), QString("A;\nB;\n")); }
+
+    void debugExcerpt()
+    {
+        QCOMPARE(paramfile::debugExcerpt("SETLOG=0;"), QString("SETLOG=0;"));
+        const QString big = QString(100000, 'x');
+        const QString excerpt = paramfile::debugExcerpt(big);
+        QVERIFY(excerpt.startsWith(QString(300, 'x')));
+        QVERIFY2(excerpt.size() < 400, qPrintable(excerpt));
+        QVERIFY(excerpt.contains("100000"));
+    }
 
     void saveReplacesTheWholeFile()
     {
@@ -89,6 +120,27 @@ private slots:
         QCOMPARE(paramfile::save(dir.filePath(relative), "SETLOG=0;\n"), paramfile::SaveResult::OpenFailed);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"sub"});
         QVERIFY(QDir(dir.filePath("sub")).isEmpty());
+    }
+
+    void overwritingInAReadOnlyFolder()
+    {
+        // No temporary file can be made beside the target: an existing file is written in place, a new one
+        // cannot be made at all.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("set.txt");
+        writeFile(path, "SETLOG=1;\n");
+        paramfile::SaveResult over, fresh;
+        {
+            ReadOnlyFolder readOnly(dir.path());
+            if (!readOnly.isActive())
+                QSKIP("no folder can be made read-only for this process");
+            over = paramfile::save(path, "SETLOG=0;\n");
+            fresh = paramfile::save(dir.filePath("new.txt"), "SETLOG=0;\n");
+        }
+        QCOMPARE(over, paramfile::SaveResult::Saved);
+        QCOMPARE(contentOf(path), QByteArray("SETLOG=0;\n"));
+        QCOMPARE(fresh, paramfile::SaveResult::OpenFailed);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.txt"});
     }
 
     void failedWriteKeepsTheOldFile()

@@ -1,3 +1,4 @@
+#include "params/loadback.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
 #include "testmain.h"
@@ -55,6 +56,8 @@ private slots:
     void stopsAndWarnings();
     void everyMissingKeyStopsAtThatKey();
     void numbersThatAreNoNumbersGiveZero();
+    void loadBackBlocks_data();
+    void loadBackBlocks();
 };
 
 void TestParamCheck::completeSetFillsEverythingSilently()
@@ -163,6 +166,13 @@ void TestParamCheck::stopsAndWarnings_data()
     QTest::newRow("SETID switch 2") << "SETID"
                                     << "2,x" << QStringList{"Неверный формат параметра SETID"}
                                     << QStringList{} << "emit";
+    QTest::newRow("SETID of 100 characters") << "SETID"
+                                             << "1," + QString(100, 'i') << QStringList{}
+                                             << QStringList{"emit SETID=1," + QString(100, 'i')} << "nothing";
+    QTest::newRow("SETID longer than its field warns and goes on")
+        << "SETID"
+        << "0," + QString(101, 'i') << QStringList{"Неверная длина параметра SETID"}
+        << QStringList{"emit SETID=0," + QString(101, 'i'), "emit PASSET=KVR38"} << "nothing";
     QTest::newRow("SETID with empty text")
         << "SETID"
         << "1," << QStringList{} << QStringList{"emit SETID=1,"} << "nothing";
@@ -176,6 +186,20 @@ void TestParamCheck::stopsAndWarnings_data()
         << "SERVER"
         << "0,502,30,24,9" << QStringList{} << QStringList{"server mode=0", "spinBox_rebootInterval=24"}
         << "nothing";
+    // One field too many stops the keys that take exactly so many (SETSIM1: above).
+    const QVector<QPair<QString, QString>> oneTooMany{
+        {"SETCOM", "comboBox_rs232"},    {"SETRS", "comboBox_rs485"},  {"SETCAN", "comboBox_can"},
+        {"SETSIM2", "lineEdit_pinSIM2"}, {"SETURL1", "lineEdit_url1"}, {"SETURL2", "lineEdit_url2"},
+        {"SETURL3", "lineEdit_url3"},    {"SETURL4", "lineEdit_url4"}, {"SETURL5", "lineEdit_url5"},
+        {"SETCONF", "comboBox_sim"}};
+    for (const auto &k : oneTooMany) {
+        QTest::newRow(qPrintable(k.first + " with one field too many"))
+            << k.first << goodSet().value(k.first) + ",0"
+            << QStringList{"Неверная структура параметра " + k.first} << QStringList{} << k.second;
+    }
+    QTest::newRow("SETID with one field too many")
+        << "SETID"
+        << "1,ABC,0" << QStringList{"Неверный формат параметра SETID"} << QStringList{} << "emit";
     QTest::newRow("SERVER three fields") << "SERVER"
                                          << "0,502,30" << QStringList{"Неверная структура параметра SERVER"}
                                          << QStringList{"emit PASSET=KVR38"} << "server mode";
@@ -261,6 +285,42 @@ void TestParamCheck::numbersThatAreNoNumbersGiveZero()
     QCOMPARE(paramcheck::toNumber("12x"), 0);
     QCOMPARE(paramcheck::toNumber("0x10"), 0);
     QCOMPARE(paramcheck::toNumber("-5"), -5);
+}
+
+void TestParamCheck::loadBackBlocks_data()
+{
+    QTest::addColumn<QString>("record"); // held instead of the good one of its key; no key: that key missing
+    QTest::addColumn<QString>("message");
+    auto row = [](const char *name, const QString &record, const char *message) {
+        QTest::newRow(name) << record << QString::fromUtf8(message);
+    };
+    const char *password = "Недопустимая длина пароля";
+    row("good set", "SETCOM=9600,8,N,1,0;", "");
+    row("password of 3", "PASSET=abc;", password);
+    row("password of 4", "PASSET=abcd;", "");
+    row("password of 7", "PASSET=abcdefg;", "");
+    row("password of 8", "PASSET=abcdefgh;", password);
+    row("empty password", "PASSET=;", password);
+    row("unknown SIM mode keeps the old one", "SETCONF=5,0,0,0,0,0;", "Неверное значение sim1Mode 5");
+    row("over-long number is still taken", "ADMTEL2=1234567890123;", "");
+    row("missing record", "SETCOM", "Отсутствует параметр SETCOM");
+    row("wrong structure", "SETURL2=a,b;", "Неверная структура параметра SETURL2");
+    row("identifier with a separator", "SETID=1,a,b;", "Неверный формат параметра SETID");
+    row("server port 0", "SERVER=0,0,1,1;", "Неверное значение: порт");
+}
+
+void TestParamCheck::loadBackBlocks()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, message);
+    const QString key = record.section('=', 0, 0);
+    const Map set = goodSet();
+    QStringList texts;
+    for (const QString &k : records::paramsKeyList())
+        texts << (k != key               ? records::buildRecord(k, {set.value(k)})
+                  : record.contains('=') ? record
+                                         : QString());
+    QCOMPARE(loadback::blockingMessage(texts), message);
 }
 
 VELON_TEST_MAIN(TestParamCheck)

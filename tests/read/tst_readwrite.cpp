@@ -5,6 +5,7 @@
 #include "settings/formsettings.h"
 #include "sim/simmodem.h"
 #include "testmain.h"
+#include "typing.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -40,6 +41,9 @@ private slots:
     void readValuesAreShownAsTheyCame();
     void completeSetEndsTheReadAtOnce();
     void writeArrivesRecordByRecordInSendingOrder();
+    void typedIntervalsReachTheModemAsMeant();
+    void writeThatWouldNotLoadBackSendsNothing();
+    void clientAndOffAfterServerAndOn();
     void modemUnpluggedDuringAWriteGivesOneMessage_data();
     void modemUnpluggedDuringAWriteGivesOneMessage();
     void valueContainingItsOwnKeyIsNoVerdict();
@@ -338,6 +342,71 @@ void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
     QCOMPARE(modem->param("SETURL2").section(',', 0, 0), QString("telemetry.example.net"));
     QCOMPARE(modem->param("SETCOM").section(',', 0, 0), QString("115200"));
     QCOMPARE(window->writtenParams().value("SETURL2"), modem->param("SETURL2"));
+}
+
+void TestReadWrite::typedIntervalsReachTheModemAsMeant()
+{
+    const sim::ParamList set = withValue(sim::SimModem::defaultParams(), "SETURL1", "93.184.216.34,502,30");
+    modem->setParams(set);
+    startWindow();
+    clickRead();
+    QApplication::setActiveWindow(window.get());
+    auto *first = widget<QSpinBox>("spinBox_intervalUrl1");
+    auto *third = widget<QSpinBox>("spinBox_intervalUrl3");
+    auto *write = widget<QToolButton>("toolButton_writeModemParams");
+    third->setFocus();
+    typeOver(third, "60");
+    first->setFocus();
+    QTRY_VERIFY(first->hasFocus());
+    typeOver(first, "5");
+    QTest::mouseClick(write, Qt::LeftButton);
+    QCOMPARE(modem->param("SETURL1"), QString("93.184.216.34,502,10"));
+    QCOMPARE(modem->param("SETURL3"), QString(",1,60"));
+
+    // The button itself takes no focus: a click that leaves the edit running still sends 10.
+    modem->setParams(set);
+    first->setFocus();
+    QTRY_VERIFY(first->hasFocus());
+    typeOver(first, "7");
+    write->click();
+    QVERIFY(first->hasFocus());
+    QCOMPARE(first->value(), 7);
+    QCOMPARE(modem->param("SETURL1"), QString("93.184.216.34,502,10"));
+    QCOMPARE(boxes->texts(), QStringList());
+}
+
+void TestReadWrite::writeThatWouldNotLoadBackSendsNothing()
+{
+    // A read of a 2-character password would refuse it: the write says so before it sends anything.
+    startWindow();
+    typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Недопустимая длина пароля"});
+    QCOMPARE(modem->records(), QByteArrayList());
+    QCOMPARE(modem->param("PASSET"), QString("KVR38"));
+}
+
+void TestReadWrite::clientAndOffAfterServerAndOn()
+{
+    modem->setParams(withValue(withValue(sim::SimModem::defaultParams(), "SETCONF", "1,1,0,1,1,1"), "SERVER",
+                               "1,502,30,24"));
+    startWindow();
+    clickRead();
+    QVERIFY(widget<QRadioButton>("radioButton_server")->isChecked());
+    for (const char *name : {"radioButton_comActive", "radioButton_rsActive", "radioButton_canActive"})
+        QVERIFY2(widget<QRadioButton>(name)->isChecked(), name);
+
+    modem->setParams(withValue(withValue(sim::SimModem::defaultParams(), "SETCONF", "1,1,0,0,0,0"), "SERVER",
+                               "0,502,30,24"));
+    clickRead();
+    QCOMPARE(boxes->texts(), QStringList());
+    QVERIFY(widget<QRadioButton>("radioButton_client")->isChecked());
+    QVERIFY(!widget<QRadioButton>("radioButton_server")->isChecked());
+    QVERIFY(!widget<QWidget>("groupBox_portModeServer")->isEnabled());
+    for (const char *name : {"radioButton_comActive", "radioButton_rsActive", "radioButton_canActive"})
+        QVERIFY2(!widget<QRadioButton>(name)->isChecked(), name);
+    QCOMPARE(window->recordText("SETCONF"), QString("SETCONF=1,1,0,0,0,0;"));
+    QCOMPARE(window->recordText("SERVER"), QString("SERVER=0,502,30,24;"));
 }
 
 void TestReadWrite::valueContainingItsOwnKeyIsNoVerdict()

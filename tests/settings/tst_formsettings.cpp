@@ -1,6 +1,7 @@
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
+#include "typing.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -317,6 +318,12 @@ private slots:
                                   << "a;b,c"
                                   << "ab,c"
                                   << "PASSET=ab,c;";
+        // What the serial line cannot carry goes the same way.
+        QTest::newRow("identifier with an accent")
+            << "lineEdit_identityLine" << QString::fromUtf8("Aé,B") << "AB"
+            << "SETID=0,AB;";
+        QTest::newRow("password with an umlaut") << "lineEdit_password" << QString::fromUtf8("pä;ss") << "pss"
+                                                 << "PASSET=pss;";
     }
     void separatorsAreRefused()
     {
@@ -325,7 +332,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, lastRecord);
         auto *edit = dialog->findChild<QLineEdit *>(line);
-        QTest::keyClicks(edit, typed);
+        typeText(edit, typed);
         QCOMPARE(edit->text(), text);
         QSignalSpy &spy = line == "lineEdit_password" ? *passet : *setid;
         QCOMPARE(spy.last().at(0).toString(), lastRecord);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+#include <QString>
+#include <QtTest>
+
+// Types the text key by key. Characters that the test keyboard has no key for (Cyrillic, accents, CJK,
+// the halves of an emoji) arrive as a key that only carries the text, as an input method would send them.
+inline void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+            QTest::keyClick(w, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// Types over the whole text of a line edit or a spin box.
+inline void typeOver(QWidget *w, const QString &text)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->selectAll();
+    else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
+        spin->selectAll();
+    typeText(w, text);
+}
