@@ -174,30 +174,32 @@ void TestEditorForm::arrangement_data()
     row("layoutWidget", "QWidget", panel, Below, "toolButton_settings");
     row("toolButton_readModemParams", "QToolButton", panel, Below, "layoutWidget");
     row("toolButton_readModemParams", "QToolButton", panel, CentredUnder, "layoutWidget");
-    const char *actions[] = {"toolButton_readModemParams", "toolButton_writeModemParams",
-                             "toolButton_saveToFile", "toolButton_loadFromFile"};
-    for (int i = 1; i < 4; ++i) {
-        for (Place place : {Below, SameLeft, SameWidth})
-            row(actions[i], "QToolButton", panel, place, actions[i - 1]);
-    }
+    // A column: each below the one before, left edges in line, as wide.
+    auto stacked = [&](const char *kind, const char *parent, std::initializer_list<const char *> names) {
+        for (auto above = names.begin(), w = above + 1; w != names.end(); ++above, ++w) {
+            for (Place place : {Below, SameLeft, SameWidth})
+                row(*w, kind, parent, place, *above);
+        }
+    };
+    // A row: the second right of the first, tops level.
+    auto beside = [&](const char *parent, Place place, const char *left, const char *right) {
+        row(right, "QGroupBox", parent, place, left);
+        row(right, "QGroupBox", parent, SameTop, left);
+    };
+    stacked("QToolButton", panel,
+            {"toolButton_readModemParams", "toolButton_writeModemParams", "toolButton_saveToFile",
+             "toolButton_loadFromFile"});
     row("comboBox_prioritySim", "QComboBox", "tab_SIM", RightOf, "label_52");
     row("comboBox_prioritySim", "QComboBox", "tab_SIM", SameMiddle, "label_52");
     row("groupBox_4", "QGroupBox", "tab_SIM", Below, "comboBox_prioritySim");
     row("label_52", "QLabel", "tab_SIM", Indented, "groupBox_4");
-    row("groupBox_5", "QGroupBox", "tab_SIM", RightOf, "groupBox_4");
-    row("groupBox_5", "QGroupBox", "tab_SIM", SameTop, "groupBox_4");
-    row("groupBox_rs485", "QGroupBox", "tab_interface", Touching, "groupBox_rs232");
-    row("groupBox_rs485", "QGroupBox", "tab_interface", SameTop, "groupBox_rs232");
-    row("groupBox_can", "QGroupBox", "tab_interface", Touching, "groupBox_rs485");
-    row("groupBox_can", "QGroupBox", "tab_interface", SameTop, "groupBox_rs485");
-    row("groupBox_client_server", "QGroupBox", "tab", RightOf, "groupBox_URL");
-    row("groupBox_client_server", "QGroupBox", "tab", SameTop, "groupBox_URL");
-    const char *column[] = {"groupBox_client_server", "groupBox_portModeServer", "groupBox_timeout",
-                            "groupBox_rebootInterval"};
-    for (int i = 1; i < 4; ++i) {
-        for (Place place : {Below, SameLeft, SameWidth})
-            row(column[i], "QGroupBox", "tab", place, column[i - 1]);
-    }
+    beside("tab_SIM", RightOf, "groupBox_4", "groupBox_5");
+    beside("tab_interface", Touching, "groupBox_rs232", "groupBox_rs485");
+    beside("tab_interface", Touching, "groupBox_rs485", "groupBox_can");
+    beside("tab", RightOf, "groupBox_URL", "groupBox_client_server");
+    stacked(
+        "QGroupBox", "tab",
+        {"groupBox_client_server", "groupBox_portModeServer", "groupBox_timeout", "groupBox_rebootInterval"});
     for (const char *spin : {"spinBox_portModeServer", "spinBox_timeout", "spinBox_rebootInterval"})
         row(spin, "QSpinBox", qPrintable(QString(spin).replace("spinBox", "groupBox")), CentredInside,
             qPrintable(QString(spin).replace("spinBox", "groupBox")));
