@@ -103,6 +103,9 @@ void MainWindow::initForm()
              << ui->lineEdit_controllerPO;
     for (QWidget *widget : tenPoint)
         widget->setFont(font);
+    // The panel's scroll area measured its contents once, while the form was built without texts and fonts;
+    // handed back, it measures them as they are, so the window opens with the whole panel in view.
+    ui->scrollArea->setWidget(ui->scrollArea->takeWidget());
 
     const QList<QSpinBox *> intervalBoxes{ui->spinBox_intervalUrl1, ui->spinBox_intervalUrl2,
                                           ui->spinBox_intervalUrl3, ui->spinBox_intervalUrl4,

@@ -4,6 +4,7 @@
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "sim/simmodem.h"
+#include "testfont.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,6 +26,7 @@ static void waitMs(int ms)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    applyTestFont();
     const QStringList args = app.arguments();
     const QString output = args.value(1, "main-window.png");
     const int tab = args.value(2, "1").toInt();

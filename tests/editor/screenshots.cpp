@@ -1,7 +1,10 @@
-// Renders the main window as it opens, one PNG per tab, into the folder given as the first argument.
+// Renders the main window as it opens, one PNG per tab, and the settings dialog, into the folder given as
+// the first argument; with the font of testfont.h.
 #include "app/mainwindow.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
+#include "settings/formsettings.h"
+#include "testfont.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +23,7 @@ int main(int argc, char *argv[])
 {
     qInstallMessageHandler(quietDebug);
     QApplication app(argc, argv);
+    QTextStream(stdout) << "font: " << applyTestFont() << '\n';
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/screenshots");
     if (!QDir().mkpath(folder)) {
         QTextStream(stderr) << "cannot create " << folder << '\n';
@@ -35,16 +39,20 @@ int main(int argc, char *argv[])
     int failures = 0;
     QTimer::singleShot(500, [&] {
         auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
+        auto save = [&](QWidget *w, const QString &name) {
             QApplication::processEvents();
-            const QString file =
-                QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(i).arg(tabs->widget(i)->objectName()));
-            if (window.grab().save(file))
+            const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
+            if (w->grab().save(file))
                 QTextStream(stdout) << file << '\n';
             else
                 ++failures;
+        };
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            save(&window, QStringLiteral("%1-%2").arg(i).arg(tabs->widget(i)->objectName()));
         }
+        window.settingsWindow()->show();
+        save(window.settingsWindow(), QStringLiteral("settings"));
         window.close();
     });
     app.exec();

@@ -1,3 +1,4 @@
+#include "arrangement.h"
 #include "editorwindow.h"
 #include "params/records.h"
 #include "testmain.h"
@@ -29,8 +30,10 @@ private slots:
     void tabs();
     void centralGrid_data();
     void centralGrid();
-    void absolutePlaces_data();
-    void absolutePlaces();
+    void arrangement_data();
+    void arrangement();
+    void keptPlaces_data();
+    void keptPlaces();
     void gridCells_data();
     void gridCells();
     void texts_data();
@@ -48,6 +51,7 @@ private slots:
     void hiddenAndDisabled();
     void sizes_data();
     void sizes();
+    void oneLineLabels();
     void fonts();
 
 private:
@@ -59,7 +63,7 @@ void TestEditorForm::window()
     MainWindow *w = form->window.get();
     QCOMPARE(w->objectName(), QString("MainWindow"));
     QCOMPARE(w->windowTitle(), QString::fromUtf8("Конфигуратор GSM\\GPRS модемов \"Велон\""));
-    QCOMPARE(w->size(), QSize(1142, 679));
+    QCOMPARE(w->size(), QSize(1180, 679));
     QCOMPARE(w->centralWidget()->objectName(), QString("centralWidget"));
     QCOMPARE(w->centralWidget()->layout()->objectName(), QString("gridLayout_4"));
     QCOMPARE(w->menuBar()->objectName(), QString("menuBar"));
@@ -148,53 +152,97 @@ void TestEditorForm::centralGrid()
     QVERIFY(spacerFound);
 }
 
-void TestEditorForm::absolutePlaces_data()
+// The form is laid out, so sizes follow the desktop's fonts; what stays is where each widget lies against
+// its neighbours, and the offsets from the page corners.
+void TestEditorForm::arrangement_data()
 {
+    using namespace arrangement;
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("geometry");
-    auto row = [](const char *name, const char *kind, const char *parent, int x, int y, int w, int h) {
-        QTest::newRow(name) << QString(name) << QString(kind) << QString(parent) << QRect(x, y, w, h);
+    QTest::addColumn<int>("place");
+    QTest::addColumn<QString>("reference");
+    auto row = [](const char *name, const char *kind, const char *parent, Place place,
+                  const char *reference) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(name, arrangement::name(place), reference)))
+            << QString(name) << QString(kind) << QString(parent) << int(place) << QString(reference);
     };
     const char *panel = "scrollAreaWidgetContents_3";
-    row("label_41", "QLabel", panel, 30, 10, 171, 16);
-    row("toolButton_settings", "QToolButton", panel, 290, 30, 101, 21);
-    row("layoutWidget", "QWidget", panel, 10, 70, 381, 152);
-    row("toolButton_readModemParams", "QToolButton", panel, 110, 250, 211, 21);
-    row("toolButton_writeModemParams", "QToolButton", panel, 110, 280, 211, 21);
-    row("toolButton_saveToFile", "QToolButton", panel, 110, 310, 211, 21);
-    row("toolButton_loadFromFile", "QToolButton", panel, 110, 340, 211, 21);
-    row("label_52", "QLabel", "tab_SIM", 200, 20, 81, 20);
-    row("comboBox_prioritySim", "QComboBox", "tab_SIM", 290, 20, 69, 22);
-    row("groupBox_4", "QGroupBox", "tab_SIM", 10, 80, 310, 261);
-    row("groupBox_5", "QGroupBox", "tab_SIM", 340, 80, 310, 261);
-    row("groupBox_rs232", "QGroupBox", "tab_interface", 0, 20, 230, 331);
-    row("groupBox_rs485", "QGroupBox", "tab_interface", 230, 20, 230, 331);
-    row("groupBox_can", "QGroupBox", "tab_interface", 460, 20, 230, 331);
-    row("groupBox_csdConnection", "QGroupBox", "tab_CSD", 20, 30, 221, 321);
-    row("groupBox_numbersOfControlSettings", "QGroupBox", "tab_admin", 20, 30, 221, 321);
-    row("groupBox_URL", "QGroupBox", "tab", 20, 20, 500, 321);
-    row("groupBox_client_server", "QGroupBox", "tab", 530, 20, 151, 141);
-    row("groupBox_portModeServer", "QGroupBox", "tab", 530, 170, 151, 51);
-    row("groupBox_timeout", "QGroupBox", "tab", 530, 220, 151, 51);
-    row("groupBox_rebootInterval", "QGroupBox", "tab", 530, 270, 151, 71);
-    row("spinBox_portModeServer", "QSpinBox", "groupBox_portModeServer", 20, 20, 111, 22);
-    row("spinBox_timeout", "QSpinBox", "groupBox_timeout", 20, 20, 111, 22);
-    row("spinBox_rebootInterval", "QSpinBox", "groupBox_rebootInterval", 20, 20, 111, 22);
+    row("label_41", "QLabel", panel, Indented, "layoutWidget");
+    row("toolButton_settings", "QToolButton", panel, Below, "label_41");
+    row("toolButton_settings", "QToolButton", panel, SameRight, "layoutWidget");
+    row("layoutWidget", "QWidget", panel, Below, "toolButton_settings");
+    row("toolButton_readModemParams", "QToolButton", panel, Below, "layoutWidget");
+    row("toolButton_readModemParams", "QToolButton", panel, CentredUnder, "layoutWidget");
+    // A column: each below the one before, left edges in line, as wide.
+    auto stacked = [&](const char *kind, const char *parent, std::initializer_list<const char *> names) {
+        for (auto above = names.begin(), w = above + 1; w != names.end(); ++above, ++w) {
+            for (Place place : {Below, SameLeft, SameWidth})
+                row(*w, kind, parent, place, *above);
+        }
+    };
+    // A row: the second right of the first, tops level.
+    auto beside = [&](const char *parent, Place place, const char *left, const char *right) {
+        row(right, "QGroupBox", parent, place, left);
+        row(right, "QGroupBox", parent, SameTop, left);
+    };
+    stacked("QToolButton", panel,
+            {"toolButton_readModemParams", "toolButton_writeModemParams", "toolButton_saveToFile",
+             "toolButton_loadFromFile"});
+    row("comboBox_prioritySim", "QComboBox", "tab_SIM", RightOf, "label_52");
+    row("comboBox_prioritySim", "QComboBox", "tab_SIM", SameMiddle, "label_52");
+    row("groupBox_4", "QGroupBox", "tab_SIM", Below, "comboBox_prioritySim");
+    row("label_52", "QLabel", "tab_SIM", Indented, "groupBox_4");
+    beside("tab_SIM", RightOf, "groupBox_4", "groupBox_5");
+    beside("tab_interface", Touching, "groupBox_rs232", "groupBox_rs485");
+    beside("tab_interface", Touching, "groupBox_rs485", "groupBox_can");
+    beside("tab", RightOf, "groupBox_URL", "groupBox_client_server");
+    stacked(
+        "QGroupBox", "tab",
+        {"groupBox_client_server", "groupBox_portModeServer", "groupBox_timeout", "groupBox_rebootInterval"});
+    for (const char *spin : {"spinBox_portModeServer", "spinBox_timeout", "spinBox_rebootInterval"})
+        row(spin, "QSpinBox", qPrintable(QString(spin).replace("spinBox", "groupBox")), CentredInside,
+            qPrintable(QString(spin).replace("spinBox", "groupBox")));
 }
 
-void TestEditorForm::absolutePlaces()
+void TestEditorForm::arrangement()
 {
     QFETCH(QString, name);
     QFETCH(QString, kind);
     QFETCH(QString, parent);
-    QFETCH(QRect, geometry);
+    QFETCH(int, place);
+    QFETCH(QString, reference);
     QWidget *w = form->widget(name);
-    QVERIFY(w);
+    QWidget *ref = form->widget(reference);
+    QVERIFY(w && ref);
     QCOMPARE(QString(w->metaObject()->className()), kind);
     QCOMPARE(w->parentWidget()->objectName(), parent);
-    QCOMPARE(w->geometry(), geometry);
+    form->showTabOf(w);
+    QVERIFY2(arrangement::holds(arrangement::Place(place), w, ref),
+             qPrintable(arrangement::describe(w, ref)));
+}
+
+// Where the layouts keep the given offset from the page's (or panel's) corner.
+void TestEditorForm::keptPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("label_52") << "label_52" << QPoint(200, 20);
+    QTest::newRow("groupBox_rs232") << "groupBox_rs232" << QPoint(0, 20);
+    QTest::newRow("groupBox_csdConnection") << "groupBox_csdConnection" << QPoint(20, 30);
+    QTest::newRow("groupBox_numbersOfControlSettings")
+        << "groupBox_numbersOfControlSettings" << QPoint(20, 30);
+    QTest::newRow("groupBox_URL") << "groupBox_URL" << QPoint(20, 20);
+}
+
+void TestEditorForm::keptPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QPoint, topLeft);
+    QWidget *w = form->widget(name);
+    QVERIFY(w);
+    form->showTabOf(w);
+    QCOMPARE(w->pos(), topLeft);
 }
 
 void TestEditorForm::gridCells_data()
@@ -656,26 +704,25 @@ void TestEditorForm::sizes_data()
     const int q = QWIDGETSIZE_MAX;
     QTest::newRow("read buffer") << "toolButton_readBuffer" << QSize(150, 0) << QSize(q, q);
     QTest::newRow("analyze") << "toolButton_parameterAnalyze" << QSize(140, 0) << QSize(q, q);
-    QTest::newRow("info panel") << "scrollArea" << QSize(350, 380) << QSize(q, q);
-    QTest::newRow("tabs") << "tabWidget" << QSize(700, 350) << QSize(q, q);
+    // The panel scrolls, so it may be narrow and low enough for the window to fit a 1024 x 600 screen; the
+    // tabs take the size their pages and tab bar need.
+    QTest::newRow("info panel") << "scrollArea" << QSize(120, 0) << QSize(q, q);
+    QTest::newRow("tabs") << "tabWidget" << QSize(0, 0) << QSize(q, q);
     QTest::newRow("debug browser") << "textBrowser_debug" << QSize(0, 0) << QSize(10, q);
     QTest::newRow("debug area") << "scrollArea_2" << QSize(0, 100) << QSize(q, q);
-    QTest::newRow("debug label") << "label_16" << QSize(0, 0) << QSize(q, 15);
-    QTest::newRow("SIM1 box") << "groupBox_4" << QSize(0, 0) << QSize(310, q);
-    QTest::newRow("SIM2 box") << "groupBox_5" << QSize(0, 0) << QSize(310, q);
-    QTest::newRow("APN label 1") << "label_4" << QSize(150, 0) << QSize(q, q);
-    QTest::newRow("APN label 2") << "label_25" << QSize(150, 0) << QSize(q, q);
-    for (const char *name : {"groupBox_rs232", "groupBox_rs485", "groupBox_can"})
-        QTest::newRow(name) << name << QSize(0, 0) << QSize(230, q);
-    for (const char *name : {"label_8", "label_30", "label_36"})
-        QTest::newRow(name) << name << QSize(140, 0) << QSize(q, q);
-    for (const char *name : {"label_10", "label_31", "label_5", "label_47", "label_48"})
+    // The groups and labels grow with their texts instead of cutting them.
+    for (const char *name :
+         {"label_16", "label_10", "label_47", "label_48", "groupBox_4", "groupBox_5", "label_4", "label_25",
+          "groupBox_rs232", "groupBox_rs485", "groupBox_can", "label_8", "label_30", "label_36"})
+        QTest::newRow(name) << name << QSize(0, 0) << QSize(q, q);
+    for (const char *name : {"label_31", "label_5"})
         QTest::newRow(name) << name << QSize(0, 0) << QSize(q, 15);
-    QTest::newRow("URL box") << "groupBox_URL" << QSize(0, 0) << QSize(500, q);
+    QTest::newRow("URL box") << "groupBox_URL" << QSize(500, 0) << QSize(500, q);
+    // At least the given 60 px, wider where the longest value needs it.
     for (int i = 1; i <= 5; ++i) {
         for (const char *pattern : {"spinBox_portUrl%1", "spinBox_intervalUrl%1"}) {
             const QString name = QString(pattern).arg(i);
-            QTest::newRow(qPrintable(name)) << name << QSize(60, 0) << QSize(60, q);
+            QTest::newRow(qPrintable(name)) << name << QSize(60, 0) << QSize(q, q);
         }
     }
 }
@@ -689,6 +736,17 @@ void TestEditorForm::sizes()
     QVERIFY(w);
     QCOMPARE(w->minimumSize(), minimum);
     QCOMPARE(w->maximumSize(), maximum);
+}
+
+// The column headings, the flow-control label and the debug area's title stay one line of text high, as their
+// former maximum height of 15 meant, without cutting that line.
+void TestEditorForm::oneLineLabels()
+{
+    for (const char *name : {"label_10", "label_16", "label_47", "label_48"}) {
+        QWidget *w = form->widget(name);
+        form->showTabOf(w);
+        QCOMPARE(w->height(), w->sizeHint().height());
+    }
 }
 
 void TestEditorForm::fonts()
