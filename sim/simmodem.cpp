@@ -15,6 +15,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +27,8 @@ namespace {
 // 10 bit times (start, 8 data, stop) at 9600 baud.
 constexpr qint64 byteNs = 10LL * 1000000000LL / 9600;
 constexpr qint64 hangUpLingerNs = 30000000;
+// A reader that never takes its bytes (its port closed) does not hold the hang-up back for longer.
+constexpr qint64 hangUpReaderNs = 2000000000;
 constexpr qint64 never = std::numeric_limits<qint64>::max();
 
 qint64 nowNs()
@@ -148,9 +152,23 @@ struct SimModem::State
         master = slaveHold = -1;
     }
 
+    // Bytes handed over that the configurator has not read yet.
+    int unreadBySlave() const
+    {
+        int n = 0;
+        if (slaveHold < 0 || ::ioctl(slaveHold, TIOCINQ, &n) != 0)
+            return 0;
+        return n;
+    }
+
     void doHangUp()
     {
-        closeEnds();
+        // Closing the master removes the device and hangs up every open slave, as an unplugged adapter
+        // does. The held slave keeps the pty's number taken until stop(), so that no other pty (of another
+        // test running meanwhile) can appear under the path the configurator still knows.
+        if (master >= 0)
+            ::close(master);
+        master = -1;
         hungUp = true;
         hangUpRequested = false;
         outLine.clear();
@@ -350,10 +368,11 @@ struct SimModem::State
         for (;;) {
             if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal) {
                 // A pty hang-up flushes what the other side has not read yet; an unplugged adapter has
-                // handed over its bytes long before, so give the reader a moment.
+                // handed over its bytes long before, so let the reader take them, however busy the
+                // machine.
                 if (hangUpDue < 0)
                     hangUpDue = now + hangUpLingerNs;
-                if (now >= hangUpDue)
+                if (now >= hangUpDue && (unreadBySlave() == 0 || now >= hangUpDue + hangUpReaderNs))
                     doHangUp();
                 return;
             }
@@ -388,7 +407,7 @@ struct SimModem::State
             next = std::min(next, nextChunk(&n));
         }
         if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal)
-            next = hangUpDue < 0 ? 0 : hangUpDue;
+            next = hangUpDue < 0 ? 0 : std::max(hangUpDue, nowNs() + 1000000);
         return next;
     }
 

@@ -109,10 +109,12 @@ public:
     void setNoise(const QByteArray &before, const QByteArray &after);
     // Every reply (noise included) ends after this many bytes; -1: whole replies.
     void setCutReplyAt(int bytes);
-    // During the next reply, once this many of its bytes have been handed over, the modem closes its end
-    // (like an unplugged adapter); one-shot. -1: never.
+    // During the next reply, once this many of its bytes have been handed over and read by the
+    // configurator, the modem closes its end (like an unplugged adapter); one-shot. -1: never.
     void setHangUpAt(int bytes);
-    void hangUp(); // closes the modem's end now
+    // Closes the modem's end now. The slave path goes away and cannot be opened again, but its pty number
+    // stays taken until stop(), so no other pseudo-terminal can appear under that path meanwhile.
+    void hangUp();
     bool isHungUp() const;
 
     // --- unsolicited output, paced like a reply

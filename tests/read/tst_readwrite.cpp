@@ -16,7 +16,10 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolButton>
+
+#include <functional>
 
 #include <memory>
 
@@ -53,11 +56,21 @@ private slots:
     void secondClickDuringAReadDoesNothing();
     void closingDuringAReadEndsTheProgram();
     void quittingDuringAReadEndsItAtOnce();
+    void unpluggedModemGivesOneTruthfulMessage_data();
+    void unpluggedModemGivesOneTruthfulMessage();
+    void interruptedWriteLetsTheRecordOnTheLineLeaveWhole_data();
+    void interruptedWriteLetsTheRecordOnTheLineLeaveWhole();
+    void writeErrorInTheMiddleClosesOnceAndTheRestStillArrive();
 
 private:
     void startWindow();
     void clickRead();
     void clickWrite();
+    // What a whole write sends, in order: the records, "WRITEALL;" and "READALL;".
+    QByteArrayList writeSequence() const;
+    // Runs action inside the window's own wait once the port has handed over `bytes` bytes from now on, so
+    // the moment is the same on any machine.
+    void whenWritten(qint64 bytes, std::function<void()> action);
     template <class W> W *widget(const char *name) const
     {
         W *w = window->findChild<W *>(name);
@@ -69,6 +82,7 @@ private:
     std::unique_ptr<sim::SimModem> modem;
     std::unique_ptr<MessageBoxWatcher> boxes;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QObject> hook;
 };
 
 static sim::ParamList withValue(sim::ParamList list, const QString &key, const QString &value)
@@ -98,6 +112,7 @@ void TestReadWrite::cleanup()
         QCOMPARE(box.title, QString());
         QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
     }
+    hook.reset();
     window.reset();
     boxes.reset();
     modem.reset();
@@ -121,6 +136,30 @@ void TestReadWrite::clickRead()
 void TestReadWrite::clickWrite()
 {
     widget<QToolButton>("toolButton_writeModemParams")->click();
+}
+
+QByteArrayList TestReadWrite::writeSequence() const
+{
+    QByteArrayList sequence;
+    for (const QString &key : records::sendingOrder())
+        sequence.append(window->recordText(key).toLatin1());
+    return sequence << "WRITEALL;"
+                    << "READALL;";
+}
+
+void TestReadWrite::whenWritten(qint64 bytes, std::function<void()> action)
+{
+    hook = std::make_unique<QObject>();
+    auto written = std::make_shared<qint64>(0);
+    connect(window->serialPort(), &QSerialPort::bytesWritten, hook.get(), [=](qint64 n) {
+        if (*written < bytes && (*written += n) >= bytes)
+            action();
+    });
+}
+
+static qint64 sizeOf(const QByteArrayList &records)
+{
+    return records.join().size();
 }
 
 void TestReadWrite::fullSetInAnyOrderFillsEveryWidgetSilently()
@@ -337,6 +376,7 @@ void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
         expected.append(window->recordText(key).toLatin1());
     expected << "WRITEALL;"
              << "READALL;";
+    QCOMPARE(expected, writeSequence());
     QCOMPARE(modem->records(), expected);
     QCOMPARE(modem->overrunCount(), 0);
     QCOMPARE(modem->param("SETURL2").section(',', 0, 0), QString("telemetry.example.net"));
@@ -448,7 +488,10 @@ void TestReadWrite::portThatCannotBeOpenedStopsTheWriteAfterOneMessage()
 {
     startWindow();
     window->serialPort()->close(); // the next send must reopen it,
-    modem->stop();                 // and now there is nothing to reopen
+    // and now there is nothing to reopen. The modem is unplugged, not stopped: a stopped modem frees its
+    // pty number, and the next pty of any test running meanwhile would appear under the same path.
+    modem->hangUp();
+    QTRY_VERIFY(modem->isHungUp());
     clickWrite();
     QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
     boxes->clear();
@@ -509,6 +552,103 @@ void TestReadWrite::quittingDuringAReadEndsItAtOnce()
     QCOMPARE(qApp->exec(), 0);
     QVERIFY2(sinceQuit.elapsed() < 500, qPrintable(QString::number(sinceQuit.elapsed()) + " ms"));
     QCOMPARE(boxes->texts(), QStringList());
+}
+
+void TestReadWrite::unpluggedModemGivesOneTruthfulMessage_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<int>("unplugAfterRecords"); // of writeSequence(), once the modem has taken them; -1: no
+    QTest::addColumn<int>("unplugInReplyAt");    // byte of the reply to "READALL;"; -1: no
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("received"); // records of the operation's sequence that reached the modem
+    const QString notOpened = "Не удалось открыть порт. Проверьте подключение ";
+    QTest::newRow("during the records") << true << 5 << -1 << QStringList{notOpened} << 5;
+    QTest::newRow("between WRITEALL and READALL") << true << 27 << -1 << QStringList{notOpened} << 27;
+    QTest::newRow("during the read-back") << true << -1 << 200 << QStringList{"Ошибка чтения данных"} << 28;
+    QTest::newRow("during a read") << false << -1 << 200 << QStringList{"Ошибка чтения данных"} << 1;
+}
+
+void TestReadWrite::unpluggedModemGivesOneTruthfulMessage()
+{
+    QFETCH(bool, write);
+    QFETCH(int, unplugAfterRecords);
+    QFETCH(int, unplugInReplyAt);
+    QFETCH(QStringList, messages);
+    QFETCH(int, received);
+    startWindow();
+    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"READALL;"};
+    const QString setcomBefore = window->recordText("SETCOM");
+    if (unplugAfterRecords > 0) {
+        const qint64 bytes = sizeOf(sequence.mid(0, unplugAfterRecords));
+        whenWritten(bytes, [this, bytes] {
+            // The modem takes what was sent, then the plug is pulled; the window has to notice by itself.
+            QElapsedTimer t;
+            t.start();
+            while (sizeOf(modem->records()) < bytes && t.elapsed() < 10000)
+                QThread::msleep(1);
+            modem->hangUp();
+            while (!modem->isHungUp() && t.elapsed() < 10000)
+                QThread::msleep(1);
+        });
+    }
+    modem->setHangUpAt(unplugInReplyAt);
+    write ? clickWrite() : clickRead();
+
+    // One message, and no verdict or validation message about a set the lost port cut short.
+    QCOMPARE(boxes->texts(), messages);
+    QCOMPARE(modem->records(), sequence.mid(0, received));
+    QVERIFY(modem->isHungUp());
+    QVERIFY(!window->serialPort()->isOpen());
+    if (!write) {
+        QCOMPARE(window->recordText("SETCOM"), setcomBefore);
+        QVERIFY(window->parsedParams().isEmpty());
+    }
+}
+
+void TestReadWrite::interruptedWriteLetsTheRecordOnTheLineLeaveWhole_data()
+{
+    QTest::addColumn<bool>(
+        "quit"); // the application is told to quit (a session ending), else the window closes
+    QTest::newRow("quit") << true;
+    QTest::newRow("close") << false;
+}
+
+void TestReadWrite::interruptedWriteLetsTheRecordOnTheLineLeaveWhole()
+{
+    QFETCH(bool, quit);
+    startWindow();
+    const QByteArrayList sequence = writeSequence();
+    whenWritten(sizeOf(sequence.mid(0, 5)), [this, quit] {
+        QTimer::singleShot(0, window.get(), [this, quit] { quit ? qApp->quit() : void(window->close()); });
+    });
+    QTimer::singleShot(0, window.get(), [&] { clickWrite(); });
+    QTimer::singleShot(8000, qApp, [] { qApp->exit(99); });
+    QCOMPARE(qApp->exec(), 0);
+    QCOMPARE(boxes->texts(), QStringList());
+    window.reset(); // the shutdown record goes out
+
+    QTRY_VERIFY(modem->records().contains("DEBUG=L0;"));
+    QByteArrayList records = modem->records();
+    QCOMPARE(records.takeLast(), QByteArray("DEBUG=L0;"));
+    // The records before the interruption arrived whole, then nothing more: no WRITEALL, no READALL.
+    QVERIFY2(records.size() >= 5 && records.size() <= 6, qPrintable(records.join(' ')));
+    QCOMPARE(records, sequence.mid(0, records.size()));
+    QCOMPARE(modem->overrunCount(), 0);
+    QCOMPARE(modem->writeAllCount(), 0);
+}
+
+void TestReadWrite::writeErrorInTheMiddleClosesOnceAndTheRestStillArrive()
+{
+    startWindow();
+    const QByteArrayList sequence = writeSequence();
+    QSignalSpy closes(window->serialPort(), &QIODevice::aboutToClose);
+    whenWritten(sizeOf(sequence.mid(0, 5)),
+                [this] { emit window->serialPort()->errorOccurred(QSerialPort::WriteError); });
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Ошибка записи в порт"});
+    QCOMPARE(closes.size(), 1);
+    QCOMPARE(modem->records(), sequence);
+    QCOMPARE(modem->overrunCount(), 0);
 }
 
 VELON_TEST_MAIN(TestReadWrite)
