@@ -164,6 +164,8 @@ private:
 
     // --- link/
     void findModemPort();
+    // The name of the port the search left current (the one in use when the modem was found).
+    QString portInUse() const;
     enum class Sent {
         Yes,
         NotOpened,  // the port could not be opened (message shown); nothing went out

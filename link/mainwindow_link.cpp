@@ -93,7 +93,12 @@ void MainWindow::findModemPort()
     }
     searchingPort = false;
     attachReceivePath();
-    reportStatus(outcome, outcome == statusline::Outcome::ModemFound ? port->portName() : QString());
+    reportStatus(outcome, outcome == statusline::Outcome::ModemFound ? portInUse() : QString());
+}
+
+QString MainWindow::portInUse() const
+{
+    return ui->comboBox_portList->currentText();
 }
 
 void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
@@ -266,7 +271,7 @@ void MainWindow::on_toolButton_clicked()
         reportStatus(statusline::Outcome::CommandSent);
         break;
     case Sent::NotOpened:
-        reportStatus(statusline::Outcome::PortNotOpened, port->portName());
+        reportStatus(statusline::Outcome::PortNotOpened, portInUse());
         break;
     case Sent::NotWritten:
         reportStatus(statusline::Outcome::WriteError);

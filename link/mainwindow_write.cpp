@@ -41,7 +41,7 @@ void MainWindow::reportLinkFailure(Sent sent)
     if (linkLost || sent == Sent::Yes)
         reportStatus(statusline::Outcome::LinkLost);
     else if (sent == Sent::NotOpened)
-        reportStatus(statusline::Outcome::PortNotOpened, port->portName());
+        reportStatus(statusline::Outcome::PortNotOpened, portInUse());
     else
         reportStatus(statusline::Outcome::WriteError);
 }

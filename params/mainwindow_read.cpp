@@ -33,7 +33,7 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     } else {
         slotGetAllParams(bufferMainWindow);
         const bool whole = validateParamSet();
-        reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, port->portName());
+        reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
     }
     attachReceivePath();
 }
