@@ -131,6 +131,7 @@ struct SimModem::State
 
     QVector<ReceivedRecord> log;
     QByteArray received, sent;
+    QVector<Handover> handovers;
     QVector<Overrun> overruns;
 
     double ms(qint64 t) const { return double(t - t0) / 1e6; }
@@ -391,6 +392,7 @@ struct SimModem::State
                 // A full pty (nobody reading for a long time) loses bytes, like a UART overflow.
                 [[maybe_unused]] ssize_t r = ::write(master, chunk.constData(), size_t(chunk.size()));
                 sent += chunk;
+                handovers.append({ms(now), n});
             }
         }
     }
@@ -748,6 +750,12 @@ QByteArray SimModem::sent() const
     return d->sent;
 }
 
+QVector<Handover> SimModem::handovers() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->handovers;
+}
+
 QVector<ReceivedRecord> SimModem::log() const
 {
     std::lock_guard<std::mutex> lock(d->m);
@@ -793,6 +801,7 @@ void SimModem::clearLog()
     d->log.clear();
     d->received.clear();
     d->sent.clear();
+    d->handovers.clear();
     d->overruns.clear();
 }
 

@@ -44,6 +44,13 @@ struct ReceivedRecord
     bool cut = false;       // an overrun removed bytes from it
 };
 
+// One chunk the adapter handed to the configurator's side.
+struct Handover
+{
+    double atMs = 0; // ms since start()
+    int bytes = 0;
+};
+
 // Bytes an overrun threw away.
 struct Overrun
 {
@@ -122,6 +129,8 @@ public:
     void sendRaw(const QByteArray &bytes);
     bool isOutputIdle() const; // no reply waiting, nothing left on the line
     QByteArray sent() const;   // everything handed to the configurator so far
+    // The chunks of sent(), as handed over; a slow reader may take several at once.
+    QVector<Handover> handovers() const;
 
     // --- what arrived
     QVector<ReceivedRecord> log() const;
@@ -130,7 +139,7 @@ public:
     QByteArray unterminated() const; // bytes assembled since the last ";"
     QVector<Overrun> overruns() const;
     int overrunCount() const;
-    void clearLog(); // log, received, sent and overruns
+    void clearLog(); // log, received, sent, handovers and overruns
 
 private:
     struct State;
