@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -30,6 +31,8 @@ constexpr qint64 hangUpLingerNs = 30000000;
 // A reader that never takes its bytes (its port closed) does not hold the hang-up back for longer.
 constexpr qint64 hangUpReaderNs = 2000000000;
 constexpr qint64 never = std::numeric_limits<qint64>::max();
+// Bytes read this long after a clear belong to a send of their own.
+constexpr qint64 sendAfterClearNs = 1000000000;
 
 qint64 nowNs()
 {
@@ -98,8 +101,7 @@ struct SimModem::State
 
     std::deque<InByte> inLine;
     qint64 inFreeAt = 0;
-    bool anyRaw = false;
-    char lastRaw = 0;
+    qint64 clearedAt = -1; // the configurator's last clear of its port, when no send has followed it yet
     QByteArray assembling;
     qint64 assemblingFirst = 0;
     qint64 assemblingRead = 0;
@@ -303,33 +305,36 @@ struct SimModem::State
         }
     }
 
+    // The configurator cleared its port at t: what it sent before and had not yet left the line is gone.
+    void onCleared(qint64 t)
+    {
+        advanceInput(t + toleranceNs);
+        Overrun o;
+        o.atMs = ms(t);
+        for (const InByte &b : inLine)
+            o.lost += b.c;
+        inLine.clear();
+        if (!o.lost.isEmpty()) {
+            if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
+                assemblingCut = true;
+            overruns.append(o);
+        }
+        inFreeAt = std::min(inFreeAt, t);
+        clearedAt = t;
+    }
+
     void onRead(const QByteArray &chunk, qint64 t)
     {
         received += chunk;
-        const bool startsRecord = !anyRaw || lastRaw == ';';
-        if (startsRecord && inFreeAt - toleranceNs > t) {
-            // The configurator cleared its port while these bytes were still on their way.
-            advanceInput(t);
-            Overrun o;
-            o.atMs = ms(t);
-            for (const InByte &b : inLine)
-                o.lost += b.c;
-            inLine.clear();
-            if (!o.lost.isEmpty()) {
-                if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
-                    assemblingCut = true;
-                overruns.append(o);
-            }
-            inFreeAt = t;
-        }
-        qint64 at = std::max(t, inFreeAt);
+        // A send follows its clear at once; the pty may hand its bytes over later on a busy machine.
+        const bool afterClear = clearedAt >= 0 && t - clearedAt < sendAfterClearNs;
+        qint64 at = std::max(afterClear ? clearedAt : t, inFreeAt);
+        clearedAt = -1;
         for (char c : chunk) {
             at += byteNs;
             inLine.push_back({c, at, t});
         }
         inFreeAt = at;
-        lastRaw = chunk.back();
-        anyRaw = true;
     }
 
     void fireScheduled(qint64 now)
@@ -444,10 +449,14 @@ struct SimModem::State
                 }
             }
             if (nfds == 2 && (fds[1].revents & POLLIN)) {
+                // Packet mode: a data packet starts with TIOCPKT_DATA, a status packet is one byte.
                 const ssize_t n = ::read(fd, buf, sizeof buf);
                 if (n > 0) {
                     std::lock_guard<std::mutex> lock(m);
-                    onRead(QByteArray(buf, int(n)), t);
+                    if (buf[0] == TIOCPKT_DATA && n > 1)
+                        onRead(QByteArray(buf + 1, int(n - 1)), t);
+                    else if (buf[0] & TIOCPKT_FLUSHWRITE)
+                        onCleared(t);
                 }
             } else if (nfds == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -497,6 +506,9 @@ bool SimModem::start()
     ::cfsetospeed(&tio, B9600);
     ::tcsetattr(slave, TCSANOW, &tio);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    // Packet mode tells the modem when the configurator clears its port, at the moment it does.
+    int packetMode = 1;
+    ::ioctl(master, TIOCPKT, &packetMode);
     if (::pipe2(d->wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         d->error = QString::fromLocal8Bit(std::strerror(errno));
         ::close(slave);
@@ -510,7 +522,14 @@ bool SimModem::start()
     d->hungUp = false;
     d->stopping = false;
     d->running = true;
-    d->thread = std::thread([this] { d->run(); });
+    d->thread = std::thread([this] {
+        // A modem keeps up with its line like hardware: on a busy machine an ordinary thread may be kept
+        // waiting for tens of milliseconds. Where the system refuses real-time priority it runs as it is.
+        sched_param param{};
+        param.sched_priority = 1;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        d->run();
+    });
     return true;
 }
 

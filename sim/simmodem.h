@@ -22,10 +22,13 @@
 //   (setChunking; default 62 bytes / 16 ms).
 // - The configurator's bytes are taken as arriving at line rate. A modem reacts to a record when its ";"
 //   has arrived, and answers answerDelayMs later (default 20 ms).
-// - Overrun: when a new send (its first byte starting a new record) reaches the pty while earlier bytes
-//   could not yet have left a real line, the configurator would have thrown those bytes away when it
-//   cleared its port. The modem drops them too: the record they belong to arrives cut short (and usually
-//   merged with the next one), exactly as on real hardware. Each such event counts in overrunCount().
+// - The bytes of a send leave from the moment the configurator cleared its port right before it (the pty
+//   reports each clear in packet mode), or from when the modem reads them if no clear came first; on a
+//   busy machine the pty may hand them over later than that, which changes nothing.
+// - Overrun: when the configurator clears its port while bytes it sent earlier could not yet have left a
+//   real line, the clear throws them away. The modem drops them too: the record they belong to arrives
+//   cut short (and usually merged with the next one), exactly as on real hardware. Each such event counts
+//   in overrunCount(). Sends without a clear in between just queue on the line.
 //
 // Protocol: "MODEM?;" -> "MODEM_READY;\r\n"; "READALL;" -> the stored records, "KEY=value;\r\n" each;
 // "KEY=value;" is kept as pending and applied to the stored set by "WRITEALL;" (no reply);
@@ -80,8 +83,8 @@ public:
     // --- the wire
     void setChunking(int chunkBytes, int latencyMs); // chunkBytes >= 1; latencyMs 0 = every byte at once
     void setAnswerDelayMs(int ms);
-    // How much earlier than the line allows a new send may arrive before it counts as an overrun
-    // (scheduling jitter of the pty and of the modem's thread); default 2 ms.
+    // How much earlier than the line allows a clear may come before the bytes still on the line count as
+    // lost (scheduling jitter of the modem's thread); default 2 ms.
     void setOverrunToleranceMs(double ms);
 
     // --- the parameter set
