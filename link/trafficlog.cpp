@@ -15,9 +15,11 @@ void append(QTextBrowser *log, const QString &line)
     QTextDocument *doc = log->document();
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
+    end.beginEditBlock(); // one change, one relayout
     if (!doc->isEmpty())
-        end.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    end.insertText(line, QTextCharFormat());
+        end.insertBlock();
+    end.insertText(line);
+    end.endEditBlock();
     if (atBottom)
         bar->setValue(bar->maximum());
 
