@@ -6,7 +6,9 @@
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QSerialPort>
+#include <QStatusBar>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -43,6 +45,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(formSettings.get(), SIGNAL(sendPASSETStringToWindow(QString)), this,
             SLOT(slotGetPASSETStringFromSettingsWindow(QString)));
 
+    statusLabel = new QLabel(statusBar());
+    statusLabel->setObjectName("label_status");
+    statusBar()->addWidget(statusLabel, 1);
+    statusOrigin = statusline::defaults();
+    statusLabel->setText(statusline::line(statusOrigin, QString()));
+
     findModemPort();
     finishForm();
 }
@@ -52,7 +60,10 @@ MainWindow::~MainWindow()
     // Never had a port (no serial port at all): there is nowhere to send the shutdown record.
     if (!port->portName().isEmpty()) {
         sendToModem("DEBUG=L0;");
-        delayMs(50);
+        // A quit that has not ended its loop yet leaves no waiting to the event loop: the record still
+        // leaves whole.
+        if (!waitMs(50))
+            pacer.drain(port);
     }
     port->close();
     delete ui;
@@ -76,6 +87,18 @@ QString MainWindow::recordText(const QString &key) const
         {"PASSET", &MainWindow::PASSETString},   {"SERVER", &MainWindow::SERVERString}};
     const auto it = members.constFind(key);
     return it == members.constEnd() ? QString() : this->*(it.value());
+}
+
+void MainWindow::reportStatus(statusline::Outcome outcome, const QString &subject, int count)
+{
+    const QString words = statusline::describe({outcome, QTime::currentTime(), subject, count});
+    if (statusline::tellsOrigin(outcome)) {
+        statusOrigin = words;
+        statusLastOperation.clear();
+    } else {
+        statusLastOperation = words;
+    }
+    statusLabel->setText(statusline::line(statusOrigin, statusLastOperation));
 }
 
 void MainWindow::on_toolButton_settings_clicked()

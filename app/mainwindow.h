@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/statusline.h"
 #include "files/filedialogs.h"
+#include "link/linepacer.h"
+#include "link/setreply.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -11,6 +14,7 @@
 #include <memory>
 
 class QCloseEvent;
+class QLabel;
 class QSerialPort;
 class FormSettings;
 
@@ -160,14 +164,33 @@ private:
 
     // --- link/
     void findModemPort();
-    // False when the port could not be opened for it (its message shown, nothing sent).
-    bool sendToModem(const QString &text);
-    void readAllParams();
+    // The name of the port the search left current (the one in use when the modem was found).
+    QString portInUse() const;
+    enum class Sent {
+        Yes,
+        NotOpened,  // the port could not be opened (message shown); nothing went out
+        NotWritten, // the write failed (message shown); nothing went out
+    };
+    Sent sendToModem(const QString &text);
+    // The write's read-back: how the reply to "READALL;" ended, paramsMap refilled when bytes came back
+    // from a port that stayed. *sent says whether "READALL;" went out at all; when not, nothing was read
+    // and the send's own message was the only one.
+    setreply::End readAllParams(Sent *sent);
+    // Sends "READALL;" with the receive path detached and takes the reply; the DEBUG records in it go to
+    // the traffic log. The caller attaches the receive path again (unless interrupted).
+    setreply::Reply fetchParamSet(Sent *sent);
+    // The status after a read or write that failed on the link: a port lost meanwhile, one that could not
+    // be opened, or a failed write.
+    void reportLinkFailure(Sent sent);
+    // Appends a modem debug line to the traffic log, with the date and time.
+    void logDebugLine(const QString &text);
     // The receive path's connection (port readyRead -> on_portReadyRead), made at most once.
     void attachReceivePath();
     void detachReceivePath();
-    // Waits with delayMs until the bytes handed to the port have left the line at 9600 baud.
-    void waitForSendToLeave();
+    // Waits ms, then until what was sent has left the line. False when the window is closing or the
+    // application quitting: the operation ends at once, the record on the line having left whole.
+    bool pause(int ms);
+    bool interrupted() const { return windowClosing || quitting; }
 
     // --- params/: the validation of a parameter set in paramsMap, shared by the read and the file load.
     // Returns false when it stopped at a hard failure (its message already shown and closed).
@@ -232,10 +255,15 @@ private:
     // A write, resource or read error of the open port closes it once (an unplugged adapter reports
     // ReadError thousands of times a second); takes QSerialPort::SerialPortError.
     void handlePortError(int error);
-    QByteArray receiveKept;    // the unfinished line of the last notification, put before the next one
-    qint64 sendLeavesAtNs = 0; // when the bytes handed to the port will have left the line (sendtiming)
+    // The close that handlePortError queued, done now if it is still due.
+    void closeFailedPort();
+    QByteArray receiveKept; // the unfinished line of the last notification, put before the next one
+    LinePacer pacer;
     bool searchingPort = false;
     bool portClosePending = false; // an error's close is queued; later errors of the same port add nothing
+    int pendingPortError = 0;
+    QString pendingPortErrorText, failedPortName;
+    bool linkLost = false; // the port failed during the current operation
 
     // --- params/ and the write: reads of a whole set, one link operation at a time.
     // Holds the action buttons inert while a read or write waits in a nested event loop; started() is
@@ -254,10 +282,16 @@ private:
     };
     friend class LinkOperation;
     void setActionButtonsEnabled(bool enabled);
-    // Takes the reply to "READALL;" as it arrives, until it holds all 26 keys, or the line has been quiet
-    // for 250 ms once 1000 ms have passed since the command left, or 10 s.
-    QByteArray receiveParamSet();
     void setInterfaceFlag(const QString &flag, const QString &value);
     bool linkBusy = false;
     bool windowClosing = false;
+    bool quitting = false; // the application was told to quit while an operation waited
+
+    // --- app/: the status line.
+    // Puts an outcome, at the current time, on the status line; outcomes that tell where the form's
+    // values came from replace that part, the others replace what the last operation did.
+    void reportStatus(statusline::Outcome outcome, const QString &subject = QString(), int count = 0);
+    QLabel *statusLabel = nullptr;
+    QString statusOrigin;
+    QString statusLastOperation;
 };

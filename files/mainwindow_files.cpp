@@ -54,14 +54,17 @@ void MainWindow::on_toolButton_saveToFile_clicked()
 
     switch (paramfile::save(fileName, paramfile::fileBytes(lines))) {
     case paramfile::SaveResult::Saved:
+        reportStatus(statusline::Outcome::Saved, fileName);
         break;
     case paramfile::SaveResult::OpenFailed:
         qDebug() << "не удалось открыть файл";
         showFileMessage("Не удалось открыть файл");
+        reportStatus(statusline::Outcome::FileNotOpened, fileName);
         break;
     case paramfile::SaveResult::WriteFailed:
         qDebug() << "не удалось сохранить файл";
         showFileMessage(tr("Не удалось сохранить файл"));
+        reportStatus(statusline::Outcome::NotSaved, fileName);
         break;
     }
 }
@@ -80,6 +83,7 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
     if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "не удалось открыть файл";
         showFileMessage("Не удалось открыть файл");
+        reportStatus(statusline::Outcome::FileNotOpened, fileName);
         return;
     }
     // Refused before it is read, and never read past the limit (a device may have no size at all).
@@ -90,6 +94,7 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
     if (size > paramfile::maxFileBytes || bytes.size() > paramfile::maxFileBytes) {
         QMessageBox::information(this, QString(), tr("Файл больше 1 МБ: это не файл параметров"),
                                  QMessageBox::Ok);
+        reportStatus(statusline::Outcome::FileNotRead, fileName);
         return;
     }
     const QString fileToString = paramfile::fileText(bytes);
@@ -103,8 +108,10 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
     const QByteArray set = linecodec::encode(joined);
     if (set.isEmpty()) {
         QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+        reportStatus(statusline::Outcome::FileNotRead, fileName);
         return;
     }
     slotGetAllParams(set);
-    validateParamSet();
+    reportStatus(validateParamSet() ? statusline::Outcome::Loaded : statusline::Outcome::LoadedPartly,
+                 fileName);
 }

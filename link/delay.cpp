@@ -5,6 +5,11 @@
 
 void delayMs(int ms)
 {
+    waitMs(ms);
+}
+
+bool waitMs(int ms)
+{
     QTimer timer;
     timer.setInterval(ms);
     timer.setSingleShot(true);
@@ -12,4 +17,6 @@ void delayMs(int ms)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start();
     loop.exec();
+    // Only the application's quit ends this loop before its timer.
+    return !timer.isActive();
 }

@@ -4,7 +4,6 @@
 #include "link/portlist.h"
 #include "link/receivepath.h"
 #include "link/replywait.h"
-#include "link/sendtiming.h"
 #include "link/trafficlog.h"
 #include "params/linecodec.h"
 #include "ui_mainwindow.h"
@@ -28,6 +27,7 @@ void MainWindow::findModemPort()
     const QStringList names = portlist::availablePortNames();
     if (names.isEmpty()) {
         QMessageBox::critical(this, QString(), tr("COM портов не обнаружено"), QMessageBox::Ok);
+        reportStatus(statusline::Outcome::NoPorts);
         return;
     }
     for (const QString &name : names)
@@ -45,6 +45,7 @@ void MainWindow::findModemPort()
     detachReceivePath();
     searchingPort = true;
     int failedToOpen = 0;
+    statusline::Outcome outcome = statusline::Outcome::ModemNotFound;
     for (int i = 0; i < ui->comboBox_portList->count(); ++i) {
         bufferMainWindow.clear();
         ui->comboBox_portList->setCurrentIndex(i);
@@ -55,10 +56,10 @@ void MainWindow::findModemPort()
                 QMessageBox::information(
                     this, QString(), tr("Не удалось открыть порт. Проверьте подключение "), QMessageBox::Ok);
                 port->close();
+                outcome = statusline::Outcome::PortNotOpened;
                 break;
             }
         }
-        sendLeavesAtNs = 0;
         if (port->isOpen())
             port->clear();
         bufferMainWindow.clear();
@@ -72,17 +73,19 @@ void MainWindow::findModemPort()
             port->close();
         } else {
             port->flush();
-            sendLeavesAtNs = sendtiming::leavesAt(0, sendtiming::nowNs(), cnt);
+            pacer.handedOver(cnt);
         }
         // The 2000 ms start when the probe has left; a modem that answers ends them early.
-        waitForSendToLeave();
+        pacer.waitUntilLeft(port);
         waitForText(port, modemReady, probeWaitMs);
 
         bufferMainWindow = port->isOpen() ? port->readAll() : QByteArray();
         const QString text = linecodec::decode(bufferMainWindow);
         qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
-        if (text.contains(modemReady))
+        if (text.contains(modemReady)) {
+            outcome = statusline::Outcome::ModemFound;
             break;
+        }
         port->close();
         if (i == ui->comboBox_portList->count() - 1)
             QMessageBox::information(this, QString(), "Модем не обнаружен. Проверьте подключение ",
@@ -90,6 +93,12 @@ void MainWindow::findModemPort()
     }
     searchingPort = false;
     attachReceivePath();
+    reportStatus(outcome, outcome == statusline::Outcome::ModemFound ? portInUse() : QString());
+}
+
+QString MainWindow::portInUse() const
+{
+    return ui->comboBox_portList->currentText();
 }
 
 void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
@@ -98,52 +107,55 @@ void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
     qDebug() << "port->portName()" << port->portName();
 }
 
-bool MainWindow::sendToModem(const QString &text)
+MainWindow::Sent MainWindow::sendToModem(const QString &text)
 {
-    // Clearing throws away what is still queued for the line: let the previous send leave first.
-    if (port->isOpen())
-        waitForSendToLeave();
-    if (!port->isOpen()) {
-        if (!port->open(QIODevice::ReadWrite)) {
+    // Clearing throws away what is still on its way: let the previous send leave first.
+    pacer.waitUntilLeft(port);
+    const QByteArray bytes = linecodec::encode(text);
+    // A port that has reported its failure is not written to. One that turns out gone while this write
+    // hands it the bytes is closed and opened once more: the bytes never reached it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (portClosePending)
+            closeFailedPort();
+        if (!port->isOpen() && !port->open(QIODevice::ReadWrite)) {
             QMessageBox::information(this, QString(), tr("Не удалось открыть порт. Проверьте подключение "),
                                      QMessageBox::Ok);
-            return false;
+            return Sent::NotOpened;
         }
-        sendLeavesAtNs = 0;
-    }
-    port->clear();
-    bufferMainWindow.clear();
-    receiveKept.clear();
+        port->clear();
+        bufferMainWindow.clear();
+        receiveKept.clear();
 
-    const QByteArray bytes = linecodec::encode(text);
-    const qint64 cnt = port->write(bytes);
-    qDebug() << "cnt" << cnt;
-    if (cnt == -1) {
-        QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
-        qDebug() << "port->errorString()";
-        qDebug() << port->errorString();
-        port->close();
-        return true;
+        const qint64 cnt = port->write(bytes);
+        qDebug() << "cnt" << cnt;
+        if (cnt == -1) {
+            QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
+            qDebug() << "port->errorString()";
+            qDebug() << port->errorString();
+            port->close();
+            return Sent::NotWritten;
+        }
+        // Hand the bytes to the driver now, so the line time counts from here and not from the next
+        // turn of the event loop.
+        port->flush();
+        if (!portClosePending) {
+            pacer.handedOver(cnt);
+            return Sent::Yes;
+        }
     }
-    // Hand the bytes to the driver now, so the line time counts from here and not from the next
-    // turn of the event loop.
-    port->flush();
-    sendLeavesAtNs = sendtiming::leavesAt(sendLeavesAtNs, sendtiming::nowNs(), cnt);
-    return true;
+    closeFailedPort();
+    QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
+    return Sent::NotWritten;
 }
 
-void MainWindow::waitForSendToLeave()
+bool MainWindow::pause(int ms)
 {
-    // Bytes Qt could not hand over yet are not on their way; give the event loop a turn for them.
-    for (int turns = 0; port->isOpen() && port->bytesToWrite() > 0 && turns < 200; ++turns) {
-        port->flush();
-        if (port->bytesToWrite() > 0)
-            delayMs(1);
-    }
-    const int ms = sendtiming::waitMs(sendLeavesAtNs, sendtiming::nowNs());
-    if (ms > 0)
-        delayMs(ms);
-    sendLeavesAtNs = 0;
+    if (!waitMs(ms) || !pacer.waitUntilLeft(port))
+        quitting = true;
+    if (!interrupted())
+        return true;
+    pacer.drain(port);
+    return false;
 }
 
 void MainWindow::handlePortError(int error)
@@ -154,26 +166,39 @@ void MainWindow::handlePortError(int error)
         error != QSerialPort::ReadError)
         return;
     // Closing inside the port's own notification would pull its buffers away under it: close on the
-    // next turn of the event loop, once.
+    // next turn of the event loop (or at the next send, whichever comes first), once.
     portClosePending = true;
-    const QString text = port->errorString();
-    const QString failedPort = port->portName();
+    pendingPortError = error;
+    pendingPortErrorText = port->errorString();
+    failedPortName = port->portName();
     QMetaObject::invokeMethod(
         this,
-        [this, error, text, failedPort] {
-            portClosePending = false;
-            // The search may have moved on to the next port meanwhile: that one did not fail.
-            if (!port->isOpen() || port->portName() != failedPort)
-                return;
-            qDebug() << "port->errorString()";
-            qDebug() << text;
-            port->close();
-            sendLeavesAtNs = 0;
-            receiveKept.clear();
-            if (error == QSerialPort::WriteError && !searchingPort)
-                QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
+        [this] {
+            if (portClosePending)
+                closeFailedPort();
         },
         Qt::QueuedConnection);
+}
+
+void MainWindow::closeFailedPort()
+{
+    portClosePending = false;
+    // The search may have moved on to the next port meanwhile: that one did not fail.
+    if (!port->isOpen() || port->portName() != failedPortName)
+        return;
+    qDebug() << "port->errorString()";
+    qDebug() << pendingPortErrorText;
+    port->close();
+    receiveKept.clear();
+    if (searchingPort)
+        return;
+    if (pendingPortError == QSerialPort::WriteError) {
+        QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
+        reportStatus(statusline::Outcome::WriteError);
+    } else {
+        linkLost = true;
+        reportStatus(statusline::Outcome::LinkLost);
+    }
 }
 
 void MainWindow::attachReceivePath()
@@ -223,11 +248,15 @@ void MainWindow::on_portReadyRead()
             }
         }
         if (effect.debug)
-            trafficlog::append(ui->textBrowser,
-                               receivepath::debugEntry(QDateTime::currentDateTime(), effect.debugText));
+            logDebugLine(effect.debugText);
         part = effect.part;
     }
     qDebug() << "allThatComingList " << parts;
+}
+
+void MainWindow::logDebugLine(const QString &text)
+{
+    trafficlog::append(ui->textBrowser, receivepath::debugEntry(QDateTime::currentDateTime(), text));
 }
 
 void MainWindow::on_lineEdit_commandToModem_textChanged(const QString &arg1)
@@ -237,7 +266,17 @@ void MainWindow::on_lineEdit_commandToModem_textChanged(const QString &arg1)
 
 void MainWindow::on_toolButton_clicked()
 {
-    sendToModem(commandToModem);
+    switch (sendToModem(commandToModem)) {
+    case Sent::Yes:
+        reportStatus(statusline::Outcome::CommandSent);
+        break;
+    case Sent::NotOpened:
+        reportStatus(statusline::Outcome::PortNotOpened, portInUse());
+        break;
+    case Sent::NotWritten:
+        reportStatus(statusline::Outcome::WriteError);
+        break;
+    }
 }
 
 void MainWindow::on_lineEdit_modemModel_textChanged(const QString &arg1)

@@ -5,16 +5,8 @@
 #include "params/records.h"
 
 #include <QDebug>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSerialPort>
-
-namespace {
-constexpr int replyPollMs = 5;
-constexpr int firstByteWithinMs = 1000;
-constexpr int quietLineMs = 250;
-constexpr int hardLimitMs = 10000;
-} // namespace
 
 MainWindow::LinkOperation::LinkOperation(MainWindow *window)
 {
@@ -22,6 +14,8 @@ MainWindow::LinkOperation::LinkOperation(MainWindow *window)
         return;
     owner = window;
     owner->linkBusy = true;
+    owner->quitting = false;
+    owner->linkLost = false;
     owner->setActionButtonsEnabled(false);
 }
 
@@ -42,52 +36,50 @@ void MainWindow::setActionButtonsEnabled(bool enabled)
     }
 }
 
-QByteArray MainWindow::receiveParamSet()
+void MainWindow::reportLinkFailure(Sent sent)
 {
-    waitForSendToLeave();
-    QElapsedTimer sinceSent;
-    sinceSent.start();
-    QElapsedTimer sinceLastByte;
-    sinceLastByte.start();
-    QByteArray bytes;
-    int earlyWakeups = 0;
-    while (!windowClosing) {
-        QElapsedTimer tick;
-        tick.start();
-        delayMs(replyPollMs);
-        // Once the application is quitting, nested loops return at once: stop as if the window closed.
-        if (tick.elapsed() == 0 && ++earlyWakeups > 20) {
-            windowClosing = true;
-            break;
-        }
-        const QByteArray chunk = port->isOpen() ? port->readAll() : QByteArray();
-        if (!chunk.isEmpty()) {
-            bytes += chunk;
-            sinceLastByte.restart();
-            if (records::holdsEveryKey(bytes))
-                break;
-        }
-        const qint64 elapsed = sinceSent.elapsed();
-        if (elapsed >= hardLimitMs)
-            break;
-        if (elapsed >= firstByteWithinMs && (bytes.isEmpty() || sinceLastByte.elapsed() >= quietLineMs))
-            break;
-    }
-    return bytes;
+    if (linkLost || sent == Sent::Yes)
+        reportStatus(statusline::Outcome::LinkLost);
+    else if (sent == Sent::NotOpened)
+        reportStatus(statusline::Outcome::PortNotOpened, portInUse());
+    else
+        reportStatus(statusline::Outcome::WriteError);
 }
 
-void MainWindow::readAllParams()
+setreply::Reply MainWindow::fetchParamSet(Sent *sent)
 {
     detachReceivePath();
-    sendToModem("READALL;");
-    bufferMainWindow = receiveParamSet();
-    if (windowClosing)
-        return;
-    if (!bufferMainWindow.isEmpty())
-        slotGetAllParams(bufferMainWindow);
-    else
-        QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+    *sent = sendToModem("READALL;");
+    // The first second counts from when the command has left.
+    if (!pause(0))
+        return {QByteArray(), setreply::End::Interrupted};
+    setreply::Reply reply = setreply::receive(port, [this] { return interrupted(); });
+    if (reply.end == setreply::End::Interrupted) {
+        // Only the application's quit ends a wait early; a closing window says so itself.
+        quitting = !windowClosing;
+        return reply;
+    }
+    // The receive path is detached: the modem's debug lines among the records are shown from here.
+    for (const QString &text : setreply::debugTexts(reply.bytes))
+        logDebugLine(text);
+    return reply;
+}
+
+setreply::End MainWindow::readAllParams(Sent *sent)
+{
+    const setreply::Reply reply = fetchParamSet(sent);
+    bufferMainWindow = reply.bytes;
+    if (reply.end == setreply::End::Interrupted)
+        return reply.end;
+    // A "READALL;" that could not be sent has had its message: nothing to read, nothing to compare.
+    if (*sent == Sent::Yes) {
+        if (reply.end == setreply::End::NoReply || reply.end == setreply::End::PortLost)
+            QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+        else
+            slotGetAllParams(bufferMainWindow);
+    }
     attachReceivePath();
+    return reply.end;
 }
 
 void MainWindow::on_toolButton_writeModemParams_clicked()
@@ -106,32 +98,47 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     for (const QString &key : paramsKeyList)
         writtenParamsMap.insert(key, records::recordValue(key, recordText(key)));
 
-    waitForSendToLeave();
+    if (!pause(0))
+        return;
     if (port->isOpen())
         port->clear();
     bufferMainWindow.clear();
 
-    // A port that cannot be opened gets one message, not one per record, and no verdicts.
+    // A port that cannot be opened gets one message, not one per record, and no verdicts. A closing
+    // window or a quit ends the write once the record on the line has left, and nothing more is sent.
+    sendingTexts.append("WRITEALL;");
     for (const QString &text : sendingTexts) {
-        if (!sendToModem(text))
+        if (sendToModem(text) == Sent::NotOpened) {
+            reportLinkFailure(Sent::NotOpened);
             return;
-        delayMs(10);
-        if (windowClosing)
+        }
+        if (!pause(10))
             return;
     }
-    if (!sendToModem("WRITEALL;"))
-        return;
-    delayMs(10);
-    if (windowClosing)
-        return;
 
-    readAllParams();
-    // Nothing read back means nothing was compared: "Ошибка чтения данных" has said so.
-    if (windowClosing || bufferMainWindow.isEmpty())
+    Sent sent = Sent::Yes;
+    switch (readAllParams(&sent)) {
+    case setreply::End::Interrupted:
         return;
+    case setreply::End::PortLost:
+        // Nothing read back means nothing was compared: the send or "Ошибка чтения данных" has said so.
+        reportLinkFailure(sent);
+        return;
+    case setreply::End::NoReply:
+        reportStatus(statusline::Outcome::WrittenUnchecked);
+        return;
+    case setreply::End::Complete:
+    case setreply::End::LineQuiet:
+        break;
+    }
+    int mismatched = 0;
     for (const QString &key : paramsKeyList) {
-        if (writtenParamsMap[key] != paramsMap[key])
+        if (writtenParamsMap[key] != paramsMap[key]) {
+            ++mismatched;
             QMessageBox::information(this, QString(), tr("Параметр записан некорректно: ") + key,
                                      QMessageBox::Ok);
+        }
     }
+    reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
+                 mismatched);
 }

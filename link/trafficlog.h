@@ -12,8 +12,8 @@ constexpr int keptLines = 10000;
 // which drops a chatty modem's log to a few hundred lines per second.
 constexpr int trimBatch = 500;
 
-// Appends one line; once more than keptLines + trimBatch lines are held, the oldest go so that exactly the
-// newest keptLines remain.
+// Appends one line as plain text, whatever it looks like; once more than keptLines + trimBatch lines are
+// held, the oldest go so that exactly the newest keptLines remain.
 void append(QTextBrowser *log, const QString &line);
 
 } // namespace trafficlog

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QSpinBox>
 
 void MainWindow::on_toolButton_readModemParams_clicked()
@@ -16,17 +17,23 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     LinkOperation operation(this);
     if (!operation.started())
         return;
-    detachReceivePath();
-    sendToModem("READALL;");
-    bufferMainWindow = receiveParamSet();
-    // The window closed during the wait: nobody is there to see a form fill or a message.
-    if (windowClosing)
+    Sent sent = Sent::Yes;
+    const setreply::Reply reply = fetchParamSet(&sent);
+    bufferMainWindow = reply.bytes;
+    // The window closed or the application quits: nobody is there to see a form fill or a message.
+    if (reply.end == setreply::End::Interrupted)
         return;
-    if (bufferMainWindow.isEmpty()) {
+    if (reply.end == setreply::End::NoReply || reply.end == setreply::End::PortLost) {
+        // A set cut short by a lost port is no set: one message, and nothing of it reaches the form.
         QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+        if (reply.end == setreply::End::NoReply)
+            reportStatus(statusline::Outcome::NoReply);
+        else
+            reportLinkFailure(sent);
     } else {
         slotGetAllParams(bufferMainWindow);
-        validateParamSet();
+        const bool whole = validateParamSet();
+        reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
     }
     attachReceivePath();
 }

@@ -15,6 +15,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,7 +28,11 @@ namespace {
 // 10 bit times (start, 8 data, stop) at 9600 baud.
 constexpr qint64 byteNs = 10LL * 1000000000LL / 9600;
 constexpr qint64 hangUpLingerNs = 30000000;
+// A reader that never takes its bytes (its port closed) does not hold the hang-up back for longer.
+constexpr qint64 hangUpReaderNs = 2000000000;
 constexpr qint64 never = std::numeric_limits<qint64>::max();
+// Bytes read this long after a clear belong to a send of their own.
+constexpr qint64 sendAfterClearNs = 1000000000;
 
 qint64 nowNs()
 {
@@ -94,8 +101,7 @@ struct SimModem::State
 
     std::deque<InByte> inLine;
     qint64 inFreeAt = 0;
-    bool anyRaw = false;
-    char lastRaw = 0;
+    qint64 clearedAt = -1; // the configurator's last clear of its port, when no send has followed it yet
     QByteArray assembling;
     qint64 assemblingFirst = 0;
     qint64 assemblingRead = 0;
@@ -127,6 +133,7 @@ struct SimModem::State
 
     QVector<ReceivedRecord> log;
     QByteArray received, sent;
+    QVector<Handover> handovers;
     QVector<Overrun> overruns;
 
     double ms(qint64 t) const { return double(t - t0) / 1e6; }
@@ -148,9 +155,23 @@ struct SimModem::State
         master = slaveHold = -1;
     }
 
+    // Bytes handed over that the configurator has not read yet.
+    int unreadBySlave() const
+    {
+        int n = 0;
+        if (slaveHold < 0 || ::ioctl(slaveHold, TIOCINQ, &n) != 0)
+            return 0;
+        return n;
+    }
+
     void doHangUp()
     {
-        closeEnds();
+        // Closing the master removes the device and hangs up every open slave, as an unplugged adapter
+        // does. The held slave keeps the pty's number taken until stop(), so that no other pty (of another
+        // test running meanwhile) can appear under the path the configurator still knows.
+        if (master >= 0)
+            ::close(master);
+        master = -1;
         hungUp = true;
         hangUpRequested = false;
         outLine.clear();
@@ -284,33 +305,36 @@ struct SimModem::State
         }
     }
 
+    // The configurator cleared its port at t: what it sent before and had not yet left the line is gone.
+    void onCleared(qint64 t)
+    {
+        advanceInput(t + toleranceNs);
+        Overrun o;
+        o.atMs = ms(t);
+        for (const InByte &b : inLine)
+            o.lost += b.c;
+        inLine.clear();
+        if (!o.lost.isEmpty()) {
+            if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
+                assemblingCut = true;
+            overruns.append(o);
+        }
+        inFreeAt = std::min(inFreeAt, t);
+        clearedAt = t;
+    }
+
     void onRead(const QByteArray &chunk, qint64 t)
     {
         received += chunk;
-        const bool startsRecord = !anyRaw || lastRaw == ';';
-        if (startsRecord && inFreeAt - toleranceNs > t) {
-            // The configurator cleared its port while these bytes were still on their way.
-            advanceInput(t);
-            Overrun o;
-            o.atMs = ms(t);
-            for (const InByte &b : inLine)
-                o.lost += b.c;
-            inLine.clear();
-            if (!o.lost.isEmpty()) {
-                if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
-                    assemblingCut = true;
-                overruns.append(o);
-            }
-            inFreeAt = t;
-        }
-        qint64 at = std::max(t, inFreeAt);
+        // A send follows its clear at once; the pty may hand its bytes over later on a busy machine.
+        const bool afterClear = clearedAt >= 0 && t - clearedAt < sendAfterClearNs;
+        qint64 at = std::max(afterClear ? clearedAt : t, inFreeAt);
+        clearedAt = -1;
         for (char c : chunk) {
             at += byteNs;
             inLine.push_back({c, at, t});
         }
         inFreeAt = at;
-        lastRaw = chunk.back();
-        anyRaw = true;
     }
 
     void fireScheduled(qint64 now)
@@ -350,10 +374,11 @@ struct SimModem::State
         for (;;) {
             if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal) {
                 // A pty hang-up flushes what the other side has not read yet; an unplugged adapter has
-                // handed over its bytes long before, so give the reader a moment.
+                // handed over its bytes long before, so let the reader take them, however busy the
+                // machine.
                 if (hangUpDue < 0)
                     hangUpDue = now + hangUpLingerNs;
-                if (now >= hangUpDue)
+                if (now >= hangUpDue && (unreadBySlave() == 0 || now >= hangUpDue + hangUpReaderNs))
                     doHangUp();
                 return;
             }
@@ -372,6 +397,7 @@ struct SimModem::State
                 // A full pty (nobody reading for a long time) loses bytes, like a UART overflow.
                 [[maybe_unused]] ssize_t r = ::write(master, chunk.constData(), size_t(chunk.size()));
                 sent += chunk;
+                handovers.append({ms(now), n});
             }
         }
     }
@@ -388,7 +414,7 @@ struct SimModem::State
             next = std::min(next, nextChunk(&n));
         }
         if (hangUpAtTotal >= 0 && deliveredTotal >= hangUpAtTotal)
-            next = hangUpDue < 0 ? 0 : hangUpDue;
+            next = hangUpDue < 0 ? 0 : std::max(hangUpDue, nowNs() + 1000000);
         return next;
     }
 
@@ -423,10 +449,14 @@ struct SimModem::State
                 }
             }
             if (nfds == 2 && (fds[1].revents & POLLIN)) {
+                // Packet mode: a data packet starts with TIOCPKT_DATA, a status packet is one byte.
                 const ssize_t n = ::read(fd, buf, sizeof buf);
                 if (n > 0) {
                     std::lock_guard<std::mutex> lock(m);
-                    onRead(QByteArray(buf, int(n)), t);
+                    if (buf[0] == TIOCPKT_DATA && n > 1)
+                        onRead(QByteArray(buf + 1, int(n - 1)), t);
+                    else if (buf[0] & TIOCPKT_FLUSHWRITE)
+                        onCleared(t);
                 }
             } else if (nfds == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -476,6 +506,9 @@ bool SimModem::start()
     ::cfsetospeed(&tio, B9600);
     ::tcsetattr(slave, TCSANOW, &tio);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    // Packet mode tells the modem when the configurator clears its port, at the moment it does.
+    int packetMode = 1;
+    ::ioctl(master, TIOCPKT, &packetMode);
     if (::pipe2(d->wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         d->error = QString::fromLocal8Bit(std::strerror(errno));
         ::close(slave);
@@ -489,7 +522,14 @@ bool SimModem::start()
     d->hungUp = false;
     d->stopping = false;
     d->running = true;
-    d->thread = std::thread([this] { d->run(); });
+    d->thread = std::thread([this] {
+        // A modem keeps up with its line like hardware: on a busy machine an ordinary thread may be kept
+        // waiting for tens of milliseconds. Where the system refuses real-time priority it runs as it is.
+        sched_param param{};
+        param.sched_priority = 1;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        d->run();
+    });
     return true;
 }
 
@@ -729,6 +769,12 @@ QByteArray SimModem::sent() const
     return d->sent;
 }
 
+QVector<Handover> SimModem::handovers() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->handovers;
+}
+
 QVector<ReceivedRecord> SimModem::log() const
 {
     std::lock_guard<std::mutex> lock(d->m);
@@ -774,6 +820,7 @@ void SimModem::clearLog()
     d->log.clear();
     d->received.clear();
     d->sent.clear();
+    d->handovers.clear();
     d->overruns.clear();
 }
 

@@ -22,10 +22,13 @@
 //   (setChunking; default 62 bytes / 16 ms).
 // - The configurator's bytes are taken as arriving at line rate. A modem reacts to a record when its ";"
 //   has arrived, and answers answerDelayMs later (default 20 ms).
-// - Overrun: when a new send (its first byte starting a new record) reaches the pty while earlier bytes
-//   could not yet have left a real line, the configurator would have thrown those bytes away when it
-//   cleared its port. The modem drops them too: the record they belong to arrives cut short (and usually
-//   merged with the next one), exactly as on real hardware. Each such event counts in overrunCount().
+// - The bytes of a send leave from the moment the configurator cleared its port right before it (the pty
+//   reports each clear in packet mode), or from when the modem reads them if no clear came first; on a
+//   busy machine the pty may hand them over later than that, which changes nothing.
+// - Overrun: when the configurator clears its port while bytes it sent earlier could not yet have left a
+//   real line, the clear throws them away. The modem drops them too: the record they belong to arrives
+//   cut short (and usually merged with the next one), exactly as on real hardware. Each such event counts
+//   in overrunCount(). Sends without a clear in between just queue on the line.
 //
 // Protocol: "MODEM?;" -> "MODEM_READY;\r\n"; "READALL;" -> the stored records, "KEY=value;\r\n" each;
 // "KEY=value;" is kept as pending and applied to the stored set by "WRITEALL;" (no reply);
@@ -42,6 +45,13 @@ struct ReceivedRecord
     double lastByteMs = 0;  // modelled arrival of the ";"
     double readAtMs = 0;    // when the modem read the first byte from the pty
     bool cut = false;       // an overrun removed bytes from it
+};
+
+// One chunk the adapter handed to the configurator's side.
+struct Handover
+{
+    double atMs = 0; // ms since start()
+    int bytes = 0;
 };
 
 // Bytes an overrun threw away.
@@ -73,8 +83,8 @@ public:
     // --- the wire
     void setChunking(int chunkBytes, int latencyMs); // chunkBytes >= 1; latencyMs 0 = every byte at once
     void setAnswerDelayMs(int ms);
-    // How much earlier than the line allows a new send may arrive before it counts as an overrun
-    // (scheduling jitter of the pty and of the modem's thread); default 2 ms.
+    // How much earlier than the line allows a clear may come before the bytes still on the line count as
+    // lost (scheduling jitter of the modem's thread); default 2 ms.
     void setOverrunToleranceMs(double ms);
 
     // --- the parameter set
@@ -109,10 +119,12 @@ public:
     void setNoise(const QByteArray &before, const QByteArray &after);
     // Every reply (noise included) ends after this many bytes; -1: whole replies.
     void setCutReplyAt(int bytes);
-    // During the next reply, once this many of its bytes have been handed over, the modem closes its end
-    // (like an unplugged adapter); one-shot. -1: never.
+    // During the next reply, once this many of its bytes have been handed over and read by the
+    // configurator, the modem closes its end (like an unplugged adapter); one-shot. -1: never.
     void setHangUpAt(int bytes);
-    void hangUp(); // closes the modem's end now
+    // Closes the modem's end now. The slave path goes away and cannot be opened again, but its pty number
+    // stays taken until stop(), so no other pseudo-terminal can appear under that path meanwhile.
+    void hangUp();
     bool isHungUp() const;
 
     // --- unsolicited output, paced like a reply
@@ -120,6 +132,8 @@ public:
     void sendRaw(const QByteArray &bytes);
     bool isOutputIdle() const; // no reply waiting, nothing left on the line
     QByteArray sent() const;   // everything handed to the configurator so far
+    // The chunks of sent(), as handed over; a slow reader may take several at once.
+    QVector<Handover> handovers() const;
 
     // --- what arrived
     QVector<ReceivedRecord> log() const;
@@ -128,7 +142,7 @@ public:
     QByteArray unterminated() const; // bytes assembled since the last ";"
     QVector<Overrun> overruns() const;
     int overrunCount() const;
-    void clearLog(); // log, received, sent and overruns
+    void clearLog(); // log, received, sent, handovers and overruns
 
 private:
     struct State;

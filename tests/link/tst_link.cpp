@@ -82,6 +82,13 @@ private slots:
         QCOMPARE(portList()->currentText(), modem->slavePath());
         QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
         QVERIFY(f->window()->isVisible());
+        // The line settings every port of the search was given.
+        QCOMPARE(port()->baudRate(), qint32(QSerialPort::Baud9600));
+        QCOMPARE(port()->dataBits(), QSerialPort::Data8);
+        QCOMPARE(port()->parity(), QSerialPort::NoParity);
+        QCOMPARE(port()->stopBits(), QSerialPort::OneStop);
+        QCOMPARE(port()->flowControl(), QSerialPort::NoFlowControl);
+        QCOMPARE(port()->readBufferSize(), qint64(1024));
         // The probe's wait ends with the answer instead of after 2000 ms.
         QVERIFY2(f->searchMs() < 1000, QByteArray::number(f->searchMs()));
     }

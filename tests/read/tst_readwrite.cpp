@@ -9,15 +9,20 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 // Reading, validating and writing a whole set through the real window, against the simulated modem at
@@ -53,11 +58,25 @@ private slots:
     void secondClickDuringAReadDoesNothing();
     void closingDuringAReadEndsTheProgram();
     void quittingDuringAReadEndsItAtOnce();
+    void unpluggedModemGivesOneTruthfulMessage_data();
+    void unpluggedModemGivesOneTruthfulMessage();
+    void interruptedWriteLetsTheRecordOnTheLineLeaveWhole_data();
+    void interruptedWriteLetsTheRecordOnTheLineLeaveWhole();
+    void writeErrorInTheMiddleClosesOnceAndTheRestStillArrive();
+    void debugLinesInsideASetReachTheLogAsTheyCame();
+    void statusLineSaysWhereTheValuesCameFrom_data();
+    void statusLineSaysWhereTheValuesCameFrom();
 
 private:
     void startWindow();
     void clickRead();
     void clickWrite();
+    QString statusLine() const { return widget<QLabel>("label_status")->text(); }
+    // What a whole write sends, in order: the records, "WRITEALL;" and "READALL;".
+    QByteArrayList writeSequence() const;
+    // Runs action inside the window's own wait once the port has handed over `bytes` bytes from now on, so
+    // the moment is the same on any machine.
+    void whenWritten(qint64 bytes, std::function<void()> action);
     template <class W> W *widget(const char *name) const
     {
         W *w = window->findChild<W *>(name);
@@ -69,6 +88,7 @@ private:
     std::unique_ptr<sim::SimModem> modem;
     std::unique_ptr<MessageBoxWatcher> boxes;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QObject> hook;
 };
 
 static sim::ParamList withValue(sim::ParamList list, const QString &key, const QString &value)
@@ -98,6 +118,7 @@ void TestReadWrite::cleanup()
         QCOMPARE(box.title, QString());
         QCOMPARE(box.parent.data(), static_cast<QWidget *>(window.get()));
     }
+    hook.reset();
     window.reset();
     boxes.reset();
     modem.reset();
@@ -121,6 +142,41 @@ void TestReadWrite::clickRead()
 void TestReadWrite::clickWrite()
 {
     widget<QToolButton>("toolButton_writeModemParams")->click();
+}
+
+QByteArrayList TestReadWrite::writeSequence() const
+{
+    QByteArrayList sequence;
+    for (const QString &key : records::sendingOrder())
+        sequence.append(window->recordText(key).toLatin1());
+    return sequence << "WRITEALL;"
+                    << "READALL;";
+}
+
+void TestReadWrite::whenWritten(qint64 bytes, std::function<void()> action)
+{
+    hook = std::make_unique<QObject>();
+    auto written = std::make_shared<qint64>(0);
+    connect(window->serialPort(), &QSerialPort::bytesWritten, hook.get(), [=](qint64 n) {
+        if (*written < bytes && (*written += n) >= bytes)
+            action();
+    });
+}
+
+// Runs the application's loop as the program's main() does; a loop still running after 8 s ends with 99.
+// The watchdog goes with the call: one left pending would end the loops of a later test.
+static int runApplication()
+{
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] { qApp->exit(99); });
+    watchdog.start(8000);
+    return qApp->exec();
+}
+
+static qint64 sizeOf(const QByteArrayList &records)
+{
+    return records.join().size();
 }
 
 void TestReadWrite::fullSetInAnyOrderFillsEveryWidgetSilently()
@@ -332,12 +388,7 @@ void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
     clickWrite();
 
     QCOMPARE(boxes->texts(), QStringList());
-    QByteArrayList expected;
-    for (const QString &key : records::sendingOrder())
-        expected.append(window->recordText(key).toLatin1());
-    expected << "WRITEALL;"
-             << "READALL;";
-    QCOMPARE(modem->records(), expected);
+    QCOMPARE(modem->records(), writeSequence());
     QCOMPARE(modem->overrunCount(), 0);
     QCOMPARE(modem->param("SETURL2").section(',', 0, 0), QString("telemetry.example.net"));
     QCOMPARE(modem->param("SETCOM").section(',', 0, 0), QString("115200"));
@@ -448,7 +499,10 @@ void TestReadWrite::portThatCannotBeOpenedStopsTheWriteAfterOneMessage()
 {
     startWindow();
     window->serialPort()->close(); // the next send must reopen it,
-    modem->stop();                 // and now there is nothing to reopen
+    // and now there is nothing to reopen. The modem is unplugged, not stopped: a stopped modem frees its
+    // pty number, and the next pty of any test running meanwhile would appear under the same path.
+    modem->hangUp();
+    QTRY_VERIFY(modem->isHungUp());
     clickWrite();
     QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
     boxes->clear();
@@ -486,8 +540,7 @@ void TestReadWrite::closingDuringAReadEndsTheProgram()
     modem->setAnswerDelayMs(2000);
     QTimer::singleShot(0, window.get(), [&] { clickRead(); });
     QTimer::singleShot(300, window.get(), [&] { window->close(); });
-    QTimer::singleShot(8000, qApp, [] { qApp->exit(99); });
-    QCOMPARE(qApp->exec(), 0);
+    QCOMPARE(runApplication(), 0);
     QCOMPARE(boxes->texts(), QStringList());
     window.reset(); // the shutdown record still goes out
     QTRY_VERIFY(modem->records().contains("DEBUG=L0;"));
@@ -505,10 +558,221 @@ void TestReadWrite::quittingDuringAReadEndsItAtOnce()
         sinceQuit.start();
         qApp->quit();
     });
-    QTimer::singleShot(8000, qApp, [] { qApp->exit(99); });
-    QCOMPARE(qApp->exec(), 0);
+    QCOMPARE(runApplication(), 0);
     QVERIFY2(sinceQuit.elapsed() < 500, qPrintable(QString::number(sinceQuit.elapsed()) + " ms"));
     QCOMPARE(boxes->texts(), QStringList());
+}
+
+void TestReadWrite::unpluggedModemGivesOneTruthfulMessage_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<int>("unplugAfterRecords"); // of writeSequence(), once the modem has taken them; -1: no
+    QTest::addColumn<int>("unplugInReplyAt");    // byte of the reply to "READALL;"; -1: no
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("received"); // records of the operation's sequence that reached the modem
+    const QString notOpened = "Не удалось открыть порт. Проверьте подключение ";
+    // Every row ends on the status line as "; связь с модемом потеряна в hh:mm:ss".
+    QTest::newRow("during the records") << true << 5 << -1 << QStringList{notOpened} << 5;
+    QTest::newRow("between WRITEALL and READALL") << true << 27 << -1 << QStringList{notOpened} << 27;
+    QTest::newRow("during the read-back") << true << -1 << 200 << QStringList{"Ошибка чтения данных"} << 28;
+    QTest::newRow("during a read") << false << -1 << 200 << QStringList{"Ошибка чтения данных"} << 1;
+}
+
+void TestReadWrite::unpluggedModemGivesOneTruthfulMessage()
+{
+    QFETCH(bool, write);
+    QFETCH(int, unplugAfterRecords);
+    QFETCH(int, unplugInReplyAt);
+    QFETCH(QStringList, messages);
+    QFETCH(int, received);
+    startWindow();
+    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"READALL;"};
+    const QString setcomBefore = window->recordText("SETCOM");
+    if (unplugAfterRecords > 0) {
+        const qint64 bytes = sizeOf(sequence.mid(0, unplugAfterRecords));
+        whenWritten(bytes, [this, bytes] {
+            // The modem takes what was sent, then the plug is pulled; the window has to notice by itself.
+            QElapsedTimer t;
+            t.start();
+            while (sizeOf(modem->records()) < bytes && t.elapsed() < 10000)
+                QThread::msleep(1);
+            modem->hangUp();
+            while (!modem->isHungUp() && t.elapsed() < 10000)
+                QThread::msleep(1);
+        });
+    }
+    modem->setHangUpAt(unplugInReplyAt);
+    write ? clickWrite() : clickRead();
+
+    // One message, and no verdict or validation message about a set the lost port cut short.
+    QCOMPARE(boxes->texts(), messages);
+    QCOMPARE(modem->records(), sequence.mid(0, received));
+    QVERIFY(modem->isHungUp());
+    QVERIFY(!window->serialPort()->isOpen());
+    QVERIFY2(QRegularExpression("; связь с модемом потеряна в \\d\\d:\\d\\d:\\d\\d$")
+                 .match(statusLine())
+                 .hasMatch(),
+             qPrintable(statusLine()));
+    if (!write) {
+        QCOMPARE(window->recordText("SETCOM"), setcomBefore);
+        QVERIFY(window->parsedParams().isEmpty());
+    }
+}
+
+void TestReadWrite::interruptedWriteLetsTheRecordOnTheLineLeaveWhole_data()
+{
+    QTest::addColumn<bool>(
+        "quit"); // the application is told to quit (a session ending), else the window closes
+    QTest::newRow("quit") << true;
+    QTest::newRow("close") << false;
+}
+
+void TestReadWrite::interruptedWriteLetsTheRecordOnTheLineLeaveWhole()
+{
+    QFETCH(bool, quit);
+    startWindow();
+    const QByteArrayList sequence = writeSequence();
+    whenWritten(sizeOf(sequence.mid(0, 5)), [this, quit] {
+        QTimer::singleShot(0, window.get(), [this, quit] { quit ? qApp->quit() : void(window->close()); });
+    });
+    QTimer::singleShot(0, window.get(), [&] { clickWrite(); });
+    QCOMPARE(runApplication(), 0);
+    QCOMPARE(boxes->texts(), QStringList());
+    window.reset(); // the shutdown record goes out
+
+    QTRY_VERIFY(modem->records().contains("DEBUG=L0;"));
+    QByteArrayList records = modem->records();
+    QCOMPARE(records.takeLast(), QByteArray("DEBUG=L0;"));
+    // The records before the interruption arrived whole, then nothing more: no WRITEALL, no READALL.
+    QVERIFY2(records.size() >= 5 && records.size() <= 6, qPrintable(records.join(' ')));
+    QCOMPARE(records, sequence.mid(0, records.size()));
+    QCOMPARE(modem->overrunCount(), 0);
+    QCOMPARE(modem->writeAllCount(), 0);
+}
+
+void TestReadWrite::writeErrorInTheMiddleClosesOnceAndTheRestStillArrive()
+{
+    startWindow();
+    const QByteArrayList sequence = writeSequence();
+    QSignalSpy closes(window->serialPort(), &QIODevice::aboutToClose);
+    whenWritten(sizeOf(sequence.mid(0, 5)),
+                [this] { emit window->serialPort()->errorOccurred(QSerialPort::WriteError); });
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList{"Ошибка записи в порт"});
+    QCOMPARE(closes.size(), 1);
+    QCOMPARE(modem->records(), sequence);
+    QCOMPARE(modem->overrunCount(), 0);
+}
+
+void TestReadWrite::debugLinesInsideASetReachTheLogAsTheyCame()
+{
+    QByteArray reply;
+    for (const auto &kv : sim::SimModem::defaultParams()) {
+        reply += (kv.first + "=" + kv.second + ";\r\n").toLatin1();
+        if (kv.first == "SETSIM1")
+            reply += "DEBUG=GSM: <b>CREG</b>=1;\r\n";
+    }
+    modem->setReadAllReply(reply);
+    startWindow();
+    auto *log = widget<QTextBrowser>("textBrowser");
+    const QRegularExpression entry(
+        "^\\d\\d\\.\\d\\d\\.\\d{4}   \\d\\d:\\d\\d:\\d\\d\\.\\d{3}   GSM: <b>CREG</b>1$");
+    clickRead();
+    QCOMPARE(boxes->texts(), QStringList());
+    QStringList lines = log->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(entry.match(lines.first()).hasMatch(), qPrintable(lines.first()));
+    // The read-back after a write shows it too; the set itself is compared as before.
+    clickWrite();
+    QCOMPARE(boxes->texts(), QStringList());
+    lines = log->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(entry.match(lines.last()).hasMatch(), qPrintable(lines.last()));
+}
+
+void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
+{
+    // Steps, in order: read, write, silent (the modem stops answering), unplug (it is pulled out while it
+    // answers), changed (it reads back SETLOG and SETCSD other than written), command, load, load bad (a
+    // set the validation stops), load missing, save.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("status"); // PORT and TIME stand for the modem's port and a time
+    QTest::newRow("search") << QStringList{} << "Значения по умолчанию; модем найден (PORT) в TIME";
+    QTest::newRow("read") << QStringList{"read"} << "Прочитаны из модема (PORT) в TIME";
+    QTest::newRow("no reply") << QStringList{"silent", "read"}
+                              << "Значения по умолчанию; модем не ответил в TIME";
+    QTest::newRow("unplugged during a read")
+        << QStringList{"unplug", "read"} << "Значения по умолчанию; связь с модемом потеряна в TIME";
+    QTest::newRow("written and checked")
+        << QStringList{"read", "write"} << "Записаны в модем и проверены в TIME";
+    QTest::newRow("written, two differ")
+        << QStringList{"read", "changed", "write"} << "Записаны, 2 параметра не совпали в TIME";
+    QTest::newRow("written, no read-back")
+        << QStringList{"read", "silent", "write"}
+        << "Прочитаны из модема (PORT) в TIME; записаны, но не проверены: модем не ответил в TIME";
+    QTest::newRow("command") << QStringList{"command"} << "Значения по умолчанию; команда отправлена в TIME";
+    QTest::newRow("loaded") << QStringList{"read", "load"} << "Загружены из файла set.txt в TIME";
+    QTest::newRow("loaded partly") << QStringList{"load bad"}
+                                   << "Загружены из файла bad.txt не полностью в TIME";
+    QTest::newRow("file missing")
+        << QStringList{"load", "load missing"}
+        << "Загружены из файла set.txt в TIME; не удалось открыть файл missing.txt в TIME";
+    QTest::newRow("saved") << QStringList{"read", "save"}
+                           << "Прочитаны из модема (PORT) в TIME; сохранены в файл saved.txt в TIME";
+}
+
+void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, status);
+    QTemporaryDir dir;
+    QByteArray set;
+    for (const auto &kv : sim::SimModem::defaultParams())
+        set += (kv.first + "=" + kv.second + ";\n").toLatin1();
+    const auto writeFile = [&](const char *name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    QVERIFY(writeFile("set.txt", set) && writeFile("bad.txt", "SETCOM=9600,8,X,1,0;\n"));
+    startWindow();
+    QString fileName;
+    files::FileDialogs dialogs;
+    dialogs.openFileName = [&](QWidget *, const QString &, const QString &, const QString &) {
+        return fileName;
+    };
+    dialogs.saveFileName = dialogs.openFileName;
+    window->setFileDialogs(dialogs);
+
+    for (const QString &step : steps) {
+        if (step == "read") {
+            clickRead();
+        } else if (step == "write") {
+            clickWrite();
+        } else if (step == "silent") {
+            modem->setSilent(true);
+        } else if (step == "unplug") {
+            modem->setHangUpAt(100);
+        } else if (step == "changed") {
+            modem->setReadAllReply(
+                set.replace("SETLOG=0;", "SETLOG=1;").replace("SETCSD=7,0,1;", "SETCSD=0,0,1;"));
+        } else if (step == "command") {
+            widget<QLineEdit>("lineEdit_commandToModem")->setText("IMEI;");
+            widget<QToolButton>("toolButton")->click();
+        } else if (step.startsWith("load")) {
+            const QString name = step == "load" ? "set.txt" : step == "load bad" ? "bad.txt" : "missing.txt";
+            fileName = dir.filePath(name);
+            widget<QToolButton>("toolButton_loadFromFile")->click();
+        } else if (step == "save") {
+            fileName = dir.filePath("saved.txt");
+            widget<QToolButton>("toolButton_saveToFile")->click();
+        }
+    }
+    QString pattern = QRegularExpression::escape(status);
+    pattern.replace("PORT", QRegularExpression::escape(modem->slavePath()));
+    pattern.replace("TIME", "\\d\\d:\\d\\d:\\d\\d");
+    boxes->clear(); // the boxes are the other tests' business (and the file's have no parent)
+    QVERIFY2(QRegularExpression("^" + pattern + "$").match(statusLine()).hasMatch(),
+             qPrintable(statusLine()));
 }
 
 VELON_TEST_MAIN(TestReadWrite)

@@ -1,0 +1,105 @@
+#include "app/statusline.h"
+
+#include <QFileInfo>
+
+namespace statusline {
+
+namespace {
+
+// "1 параметр не совпал", "3 параметра не совпали", "11 параметров не совпали".
+QString mismatchedParameters(int n)
+{
+    const int lastTwo = n % 100;
+    const int last = n % 10;
+    if (last == 1 && lastTwo != 11)
+        return QString("%1 параметр не совпал").arg(n);
+    if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        return QString("%1 параметра не совпали").arg(n);
+    return QString("%1 параметров не совпали").arg(n);
+}
+
+QString what(const Event &e)
+{
+    const QString file = QFileInfo(e.subject).fileName();
+    const QString port = e.subject.isEmpty() ? QString() : " (" + e.subject + ")";
+    switch (e.outcome) {
+    case Outcome::ModemFound:
+        return "модем найден" + port;
+    case Outcome::ModemNotFound:
+        return "модем не найден";
+    case Outcome::NoPorts:
+        return "COM портов не обнаружено";
+    case Outcome::PortNotOpened:
+        return "не удалось открыть порт" + port;
+    case Outcome::LinkLost:
+        return "связь с модемом потеряна";
+    case Outcome::WriteError:
+        return "ошибка записи в порт";
+    case Outcome::NoReply:
+        return "модем не ответил";
+    case Outcome::CommandSent:
+        return "команда отправлена";
+    case Outcome::Read:
+        return "прочитаны из модема" + port;
+    case Outcome::ReadPartly:
+        return "прочитаны из модема" + port + " не полностью";
+    case Outcome::Written:
+        return "записаны в модем и проверены";
+    case Outcome::Mismatched:
+        return "записаны, " + mismatchedParameters(e.count);
+    case Outcome::Loaded:
+        return "загружены из файла " + file;
+    case Outcome::LoadedPartly:
+        return "загружены из файла " + file + " не полностью";
+    case Outcome::WrittenUnchecked:
+        return "записаны, но не проверены: модем не ответил";
+    case Outcome::Saved:
+        return "сохранены в файл " + file;
+    case Outcome::NotSaved:
+        return "не удалось сохранить файл " + file;
+    case Outcome::FileNotOpened:
+        return "не удалось открыть файл " + file;
+    case Outcome::FileNotRead:
+        return "не удалось прочитать файл " + file;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString defaults()
+{
+    return "Значения по умолчанию";
+}
+
+bool tellsOrigin(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Read:
+    case Outcome::ReadPartly:
+    case Outcome::Written:
+    case Outcome::Mismatched:
+    case Outcome::Loaded:
+    case Outcome::LoadedPartly:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString describe(const Event &event)
+{
+    return what(event) + " в " + event.at.toString("hh:mm:ss");
+}
+
+QString line(const QString &origin, const QString &lastOperation)
+{
+    QString text = origin;
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    if (lastOperation.isEmpty())
+        return text;
+    return text + "; " + lastOperation;
+}
+
+} // namespace statusline

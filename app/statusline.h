@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+// The words of the main window's status line: where the form's values came from and what the last
+// operation did, with the time. Nothing here touches a widget.
+namespace statusline {
+
+enum class Outcome {
+    // the search
+    ModemFound,    // subject: the port in use
+    ModemNotFound, // no port answered
+    NoPorts,       // the system lists no serial port
+    // the link, from any operation
+    PortNotOpened, // subject: the port
+    LinkLost,      // the port failed or went away
+    WriteError,
+    NoReply, // nothing came back to "READALL;"
+    CommandSent,
+    // the values of the form (these say where they came from)
+    Read,       // subject: the port
+    ReadPartly, // the validation stopped at a failure
+    Written,    // written and read back the same
+    Mismatched, // written; count parameters read back different
+    Loaded,     // subject: the file
+    LoadedPartly,
+    // the rest of the write and the files
+    WrittenUnchecked, // written, but nothing came back to check
+    Saved,            // subject: the file
+    NotSaved,
+    FileNotOpened,
+    FileNotRead,
+};
+
+struct Event
+{
+    Outcome outcome = Outcome::ModemNotFound;
+    QTime at;
+    QString subject; // a port name or a file path, for the outcomes that name one
+    int count = 0;   // Mismatched: how many parameters
+};
+
+// Before anything was read or loaded.
+QString defaults();
+// Whether the outcome tells where the form's values now come from (else it only says what happened).
+bool tellsOrigin(Outcome outcome);
+// The outcome's words with its time: "прочитаны из модема (COM3) в 10:31:02".
+QString describe(const Event &event);
+// The whole line: the values' origin and, if the last operation did not set them, what it did.
+QString line(const QString &origin, const QString &lastOperation);
+
+} // namespace statusline

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QSerialPort;
+
+// Paces the sends on the modem's 9600-baud line. Every send clears the port first, which would throw away
+// whatever is still on its way, so a send waits until what was handed over before it has left the line.
+// The time is kept across a close of the port: closing does not take bytes back off the line.
+class LinePacer
+{
+public:
+    // count bytes were handed to port's driver (written and flushed) just now.
+    void handedOver(qint64 count);
+    // Waits, with the event loop running, until everything handed over has left. When the application is
+    // quitting the event loop no longer waits: then it blocks for the rest and returns false.
+    bool waitUntilLeft(QSerialPort *port);
+    // Blocks, without the event loop, until everything handed over has left.
+    void drain(QSerialPort *port);
+
+private:
+    qint64 leavesAtNs = 0; // 0: nothing on the line
+};

@@ -1,0 +1,69 @@
+#include "link/setreply.h"
+
+#include "link/delay.h"
+#include "link/receivepath.h"
+#include "params/records.h"
+
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+namespace setreply {
+
+Reply receive(QSerialPort *port, const std::function<bool()> &interrupted)
+{
+    bool lost = !port->isOpen();
+    // An unplugged adapter shows as errors first and as a closed port one turn later.
+    const auto onError = QObject::connect(port, &QSerialPort::errorOccurred, [&lost](int error) {
+        lost = lost || error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+               error == QSerialPort::ResourceError;
+    });
+    const auto onClose = QObject::connect(port, &QIODevice::aboutToClose, [&lost] { lost = true; });
+
+    Reply reply;
+    QElapsedTimer sinceSent;
+    sinceSent.start();
+    QElapsedTimer sinceLastByte;
+    sinceLastByte.start();
+    for (;;) {
+        if (!lost && (!waitMs(pollMs) || interrupted())) {
+            reply.end = End::Interrupted;
+            break;
+        }
+        const QByteArray chunk = port->isOpen() ? port->readAll() : QByteArray();
+        if (!chunk.isEmpty()) {
+            reply.bytes += chunk;
+            sinceLastByte.restart();
+            if (records::holdsEveryKey(reply.bytes)) {
+                reply.end = End::Complete;
+                break;
+            }
+        }
+        if (lost) {
+            reply.end = End::PortLost;
+            break;
+        }
+        const qint64 elapsed = sinceSent.elapsed();
+        const bool quiet =
+            elapsed >= firstByteWithinMs && (reply.bytes.isEmpty() || sinceLastByte.elapsed() >= quietLineMs);
+        if (quiet || elapsed >= hardLimitMs) {
+            reply.end = reply.bytes.isEmpty() ? End::NoReply : End::LineQuiet;
+            break;
+        }
+    }
+    QObject::disconnect(onError);
+    QObject::disconnect(onClose);
+    return reply;
+}
+
+QStringList debugTexts(const QByteArray &bytes)
+{
+    QStringList texts;
+    for (const QString &record : records::splitRecords(bytes)) {
+        const records::KeyValue kv = records::splitRecord(record);
+        if (kv.valid && kv.key == "DEBUG")
+            texts.append(receivepath::interpretLine(record).debugText);
+    }
+    return texts;
+}
+
+} // namespace setreply
