@@ -17,7 +17,7 @@ void MainWindow::slotGetAllParams(QByteArray data)
                  << "key " << it.key() << "value " << it.value();
 }
 
-bool MainWindow::recordsLoadBack()
+bool MainWindow::recordsLoadBack(statusline::Outcome refused)
 {
     QStringList texts;
     for (const QString &key : records::paramsKeyList())
@@ -26,5 +26,6 @@ bool MainWindow::recordsLoadBack()
     if (message.isEmpty())
         return true;
     QMessageBox::information(this, QString(), message, QMessageBox::Ok);
+    reportStatus(refused, message);
     return false;
 }
