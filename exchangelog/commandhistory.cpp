@@ -20,10 +20,14 @@ void CommandHistory::add(const QString &command)
 
 QString CommandHistory::older(const QString &current)
 {
+    if (position < 0) {
+        draft = current;
+        // The line still shows what was just sent: the first Up goes to the command before it.
+        if (list.size() > 1 && list.first() == current)
+            position = 0;
+    }
     if (position + 1 >= list.size())
         return current;
-    if (position < 0)
-        draft = current;
     return list.at(++position);
 }
 

@@ -8,8 +8,9 @@ class QLineEdit;
 
 namespace exchangelog {
 
-// The commands sent in this run, walked as in a terminal: older() goes back from the newest, newer() comes
-// forward again and, past the newest, gives back the text that was in the line when the walk began.
+// The commands sent in this run, walked as in a terminal: older() goes back from the newest (from the one
+// before it when the line still shows the newest), newer() comes forward again and, past the newest, gives
+// back the text that was in the line when the walk began.
 class CommandHistory
 {
 public:
