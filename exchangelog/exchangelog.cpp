@@ -78,6 +78,8 @@ bool passes(const QString &lineText, const QString &filter)
 
 void ExchangeLog::add(const Chunk &chunk)
 {
+    if (chunk.bytes.isEmpty())
+        return;
     QByteArray rest = chunk.bytes;
     if (!lines.isEmpty() && lines.last().open) {
         Line &last = lines.last();
@@ -89,34 +91,28 @@ void ExchangeLog::add(const Chunk &chunk)
             last.bytes += rest.left(n);
             last.open = !finished;
             rest.remove(0, n);
-            emit lastLineGrew();
         }
     }
     while (!rest.isEmpty()) {
         bool finished = false;
         const int n = lineLength(rest, 0, &finished);
-        append(chunk, rest.left(n), chunk.direction == Direction::Received && !finished);
+        lines.append(
+            {chunk.at, chunk.direction, rest.left(n), chunk.direction == Direction::Received && !finished});
         rest.remove(0, n);
     }
     const int excess = lines.size() - keptLines;
     if (excess > trimBatch) {
         lines.remove(0, excess);
         first += excess;
-        emit linesDropped(excess);
     }
-}
-
-void ExchangeLog::append(const Chunk &chunk, const QByteArray &bytes, bool open)
-{
-    lines.append({chunk.at, chunk.direction, bytes, open});
-    emit lineAdded();
+    emit changed();
 }
 
 void ExchangeLog::clear()
 {
     first += lines.size();
     lines.clear();
-    emit cleared();
+    emit changed();
 }
 
 QStringList ExchangeLog::texts(Form form) const

@@ -65,19 +65,16 @@ public:
     int count() const { return lines.size(); }
     const Line &line(int i) const { return lines.at(i); }
     // Every line gets the next number; line(0) has firstNumber(). Numbers are never reused, not even by
-    // clear(), so a view can tell which of its lines are gone.
+    // clear(), so a view can tell which of its lines are gone. Only the last line ever changes (it grows),
+    // and only until a line follows it.
     qint64 firstNumber() const { return first; }
     QStringList texts(Form form) const;
 
 signals:
-    void lineAdded();             // a new last line
-    void lastLineGrew();          // the unfinished last line took more bytes
-    void linesDropped(int count); // the oldest count lines are gone
-    void cleared();
+    // Lines came, the last one grew, or old lines went (all of them, by clear()).
+    void changed();
 
 private:
-    void append(const Chunk &chunk, const QByteArray &bytes, bool open);
-
     QVector<Line> lines;
     qint64 first = 0;
 };

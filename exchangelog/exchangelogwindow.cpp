@@ -7,21 +7,33 @@
 #include <QMessageBox>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace exchangelog {
 
+namespace {
+// How often an open window takes up what came: often enough to follow by eye, rarely enough that drawing
+// it costs the link nothing.
+constexpr int followMs = 100;
+} // namespace
+
 ExchangeLogWindow::ExchangeLogWindow(ExchangeLog *log, SaveNameDialog askSaveName, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::ExchangeLogWindow>()), log(log),
-      askSaveName(std::move(askSaveName))
+      askSaveName(std::move(askSaveName)), following(new QTimer(this))
 {
     ui->setupUi(this);
     ui->plainTextEdit_log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     ui->toolButton_copy->setEnabled(false);
     connect(ui->plainTextEdit_log, &QPlainTextEdit::copyAvailable, ui->toolButton_copy, &QWidget::setEnabled);
-    connect(log, &ExchangeLog::lineAdded, this, &ExchangeLogWindow::showNewLine);
-    connect(log, &ExchangeLog::lastLineGrew, this, &ExchangeLogWindow::showGrownLine);
-    connect(log, &ExchangeLog::linesDropped, this, &ExchangeLogWindow::forgetDroppedLines);
-    connect(log, &ExchangeLog::cleared, this, &ExchangeLogWindow::rebuild);
+    following->setSingleShot(true);
+    following->setInterval(followMs);
+    connect(following, &QTimer::timeout, this, &ExchangeLogWindow::catchUp);
+    connect(log, &ExchangeLog::changed, this, [this] {
+        if (!isVisible())
+            stale = true;
+        else if (!following->isActive())
+            following->start();
+    });
 }
 
 ExchangeLogWindow::~ExchangeLogWindow() = default;
@@ -38,15 +50,9 @@ Form ExchangeLogWindow::form() const
     return ui->checkBox_hex->isChecked() ? Form::Hex : Form::Text;
 }
 
-bool ExchangeLogWindow::following()
-{
-    if (!isVisible())
-        stale = true;
-    return !stale;
-}
-
 void ExchangeLogWindow::rebuild()
 {
+    following->stop();
     shown.clear();
     QStringList texts;
     const QString filter = ui->lineEdit_filter->text();
@@ -59,47 +65,42 @@ void ExchangeLogWindow::rebuild()
     }
     ui->plainTextEdit_log->setPlainText(texts.join(QLatin1Char('\n')));
     ui->plainTextEdit_log->moveCursor(QTextCursor::End);
+    considered = log->firstNumber() + log->count();
     stale = false;
 }
 
-void ExchangeLogWindow::appendShown(qint64 number, const QString &text)
+void ExchangeLogWindow::catchUp()
 {
-    // Keeps the view at the bottom when it was there; otherwise leaves it where the engineer is reading.
-    ui->plainTextEdit_log->appendPlainText(text);
-    shown.push_back(number);
-}
-
-void ExchangeLogWindow::showNewLine()
-{
-    if (!following())
+    if (stale || !isVisible())
         return;
-    const int last = log->count() - 1;
-    const QString text = lineText(log->line(last), form());
-    if (passes(text, ui->lineEdit_filter->text()))
-        appendShown(log->firstNumber() + last, text);
-}
-
-void ExchangeLogWindow::showGrownLine()
-{
-    if (!following())
-        return;
-    const int last = log->count() - 1;
-    const qint64 number = log->firstNumber() + last;
-    const QString text = lineText(log->line(last), form());
-    if (!shown.empty() && shown.back() == number) {
-        QTextCursor cursor(ui->plainTextEdit_log->document()->lastBlock());
-        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        cursor.insertText(text);
-    } else if (passes(text, ui->lineEdit_filter->text())) {
-        // A line grows only at its end, so it can only start to pass the filter, never stop.
-        appendShown(number, text);
+    forgetDroppedLines();
+    const QString filter = ui->lineEdit_filter->text();
+    const qint64 first = log->firstNumber();
+    const qint64 end = first + log->count();
+    QStringList texts;
+    // The last line looked at may have grown since; the ones before it are as they were.
+    for (qint64 number = qMax(considered - 1, first); number < end; ++number) {
+        const QString text = lineText(log->line(int(number - first)), form());
+        if (number == considered - 1 && !shown.empty() && shown.back() == number) {
+            QTextCursor cursor(ui->plainTextEdit_log->document()->lastBlock());
+            if (cursor.block().text() != text) {
+                cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                cursor.insertText(text);
+            }
+        } else if (passes(text, filter)) {
+            // A line grows only at its end, so one that passes the filter keeps passing it.
+            texts.append(text);
+            shown.push_back(number);
+        }
     }
+    // Keeps the view at the bottom when it was there; otherwise leaves it where the engineer is reading.
+    if (!texts.isEmpty())
+        ui->plainTextEdit_log->appendPlainText(texts.join(QLatin1Char('\n')));
+    considered = end;
 }
 
 void ExchangeLogWindow::forgetDroppedLines()
 {
-    if (!following())
-        return;
     int gone = 0;
     while (!shown.empty() && shown.front() < log->firstNumber()) {
         shown.pop_front();
@@ -107,26 +108,22 @@ void ExchangeLogWindow::forgetDroppedLines()
     }
     if (gone == 0)
         return;
-    QTextDocument *doc = ui->plainTextEdit_log->document();
-    QTextCursor cursor(doc);
-    if (shown.empty()) {
+    QTextCursor cursor(ui->plainTextEdit_log->document());
+    if (shown.empty())
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    } else {
+    else
         cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, gone);
-    }
     cursor.removeSelectedText();
 }
 
 void ExchangeLogWindow::on_lineEdit_filter_textChanged(const QString &)
 {
-    if (following())
-        rebuild();
+    rebuild();
 }
 
 void ExchangeLogWindow::on_checkBox_hex_toggled(bool)
 {
-    if (following())
-        rebuild();
+    rebuild();
 }
 
 void ExchangeLogWindow::on_toolButton_copy_clicked()

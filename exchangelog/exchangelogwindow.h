@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 namespace Ui {
 class ExchangeLogWindow;
 }
@@ -16,8 +18,8 @@ class ExchangeLogWindow;
 namespace exchangelog {
 
 // The exchange log's window: the lines of an ExchangeLog as text or hexadecimal bytes, filtered by a typed
-// text, following the traffic as it comes. Top-level and not modal; while hidden it does no work and
-// catches up when shown again.
+// text, following the traffic as it comes (a few times a second, not once per byte: it must not hold up the
+// link). Top-level and not modal; while hidden it does no work and catches up when shown again.
 class ExchangeLogWindow : public QWidget
 {
     Q_OBJECT
@@ -41,19 +43,19 @@ private slots:
 
 private:
     Form form() const;
-    // Whether the view can follow the log now; when not, it is rebuilt once shown.
-    bool following();
     void rebuild();
-    void showNewLine();
-    void showGrownLine();
+    // Brings the view up to the log: drops the lines that went, updates the line that may have grown,
+    // appends the new ones.
+    void catchUp();
     void forgetDroppedLines();
-    void appendShown(qint64 number, const QString &text);
 
     std::unique_ptr<Ui::ExchangeLogWindow> ui;
     ExchangeLog *log;
     SaveNameDialog askSaveName;
+    QTimer *following = nullptr;
     std::deque<qint64> shown; // the numbers of the log's lines in the view, top to bottom
-    bool stale = true;
+    qint64 considered = 0;    // the number of the first log line the view has not looked at
+    bool stale = true;        // the log changed while the window was hidden
 };
 
 // Writes the lines, each followed by a line feed, to a UTF-8 text file; a failure is told in a message
