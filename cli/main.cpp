@@ -108,10 +108,20 @@ int run(QStringList args)
     return commands::send(argument, options);
 }
 
+// The toolkit's own diagnostics (a request made to a port not yet open, say) are for developers; standard
+// error is the person's. VELON_CLI_DEBUG=1 lets them through.
+void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    static const bool shown = qEnvironmentVariableIsSet("VELON_CLI_DEBUG");
+    if (shown || type == QtCriticalMsg || type == QtFatalMsg)
+        qt_message_output(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(quietDiagnostics);
     QCoreApplication app(argc, argv);
     return run(app.arguments().mid(1));
 }
