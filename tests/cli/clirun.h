@@ -26,7 +26,8 @@ inline std::unique_ptr<QProcess> startCli(const QStringList &args, const QString
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELON_PORTS", ports.join(QDir::listSeparator()));
     process->setProcessEnvironment(env);
-    process->start(VELON_CLI_PATH, args);
+    // VELON_CLI runs the tests against another build or an installed one.
+    process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), args);
     process->waitForStarted();
     process->closeWriteChannel();
     return process;
