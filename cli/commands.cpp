@@ -29,19 +29,30 @@ void print(const QByteArray &bytes)
     std::fflush(stdout);
 }
 
-void say(const QString &line)
+bool progressShown = false;
+
+void toStderr(const QByteArray &bytes)
 {
-    const QByteArray bytes = (line + '\n').toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
-// Progress is for a person watching, never for a script's log.
+void say(const QString &line)
+{
+    endProgress();
+    toStderr((line + '\n').toUtf8());
+}
+
+// Progress is for a person watching, never for a script's log: on a terminal only, on one line that each
+// step overwrites.
 void progress(const QString &line)
 {
 #ifdef Q_OS_UNIX
     static const bool terminal = isatty(STDERR_FILENO) == 1;
-    if (terminal)
-        say(line);
+    if (!terminal)
+        return;
+    toStderr(("\r" + line + "\033[K").toUtf8());
+    progressShown = true;
 #else
     Q_UNUSED(line)
 #endif
@@ -178,6 +189,14 @@ QString portLine(const portsurvey::Port &port)
 }
 
 } // namespace
+
+void endProgress()
+{
+    if (!progressShown)
+        return;
+    toStderr("\r\033[K");
+    progressShown = false;
+}
 
 int ports()
 {

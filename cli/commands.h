@@ -26,6 +26,9 @@ int diff(const QString &file, const Options &options);
 int write(const QString &file, const Options &options);
 int send(const QString &text, const Options &options);
 
+// Clears the progress line, if one is shown.
+void endProgress();
+
 // The text of --help.
 QString help();
 

@@ -123,5 +123,7 @@ int main(int argc, char *argv[])
 {
     qInstallMessageHandler(quietDiagnostics);
     QCoreApplication app(argc, argv);
-    return run(app.arguments().mid(1));
+    const int status = run(app.arguments().mid(1));
+    commands::endProgress();
+    return status;
 }
