@@ -147,6 +147,15 @@ int loadFile(const QString &file, QStringList *recordTexts)
     return takeSet(records::toParamsMap(records::splitRecords(set)), recordTexts);
 }
 
+// A file to compare or write: loaded and checked before any port is touched.
+int loadThenConnect(const QString &file, const Options &options, QStringList *recordTexts, ModemLink &link)
+{
+    const int status = loadFile(file, recordTexts);
+    if (status != ok)
+        return status;
+    return connectModem(link, options.port) ? ok : noLink;
+}
+
 // The file bytes of a set, to the named file or to standard output.
 int output(const QStringList &recordTexts, const QString &file)
 {
@@ -241,12 +250,10 @@ int check(const QString &file, const Options &options)
 int diff(const QString &file, const Options &options)
 {
     QStringList recordTexts;
-    int status = loadFile(file, &recordTexts);
+    ModemLink link;
+    int status = loadThenConnect(file, options, &recordTexts, link);
     if (status != ok)
         return status;
-    ModemLink link;
-    if (!connectModem(link, options.port))
-        return noLink;
     QMap<QString, QString> modem;
     status = readModem(link, &modem);
     if (status != ok)
@@ -263,12 +270,10 @@ int diff(const QString &file, const Options &options)
 int write(const QString &file, const Options &options)
 {
     QStringList recordTexts;
-    int status = loadFile(file, &recordTexts);
+    ModemLink link;
+    int status = loadThenConnect(file, options, &recordTexts, link);
     if (status != ok)
         return status;
-    ModemLink link;
-    if (!connectModem(link, options.port))
-        return noLink;
     const QStringList sends = writeplan::sends(recordTexts);
     for (int i = 0; i < sends.size(); ++i) {
         progress(
