@@ -198,8 +198,9 @@ private:
     // Returns false when it stopped at a hard failure (its message already shown and closed).
     bool validateParamSet();
     // Before a save or a write: whether a load of the held record texts would take every value as it
-    // stands. When not, shows the message that load would show and returns false.
-    bool recordsLoadBack();
+    // stands. When not, shows the message that load would show, puts the refusal on the status line and
+    // returns false.
+    bool recordsLoadBack(statusline::Outcome refused);
 
     Ui::MainWindow *ui = nullptr;
     QSerialPort *port = nullptr;

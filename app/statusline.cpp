@@ -55,6 +55,10 @@ QString what(const Event &e)
         return "записаны, но не проверены: модем не ответил";
     case Outcome::Saved:
         return "сохранены в файл " + file;
+    case Outcome::SaveRefused:
+        return "не сохранены: " + e.subject;
+    case Outcome::WriteRefused:
+        return "не записаны: " + e.subject;
     case Outcome::NotSaved:
         return "не удалось сохранить файл " + file;
     case Outcome::FileNotOpened:

@@ -28,6 +28,8 @@ enum class Outcome {
     // the rest of the write and the files
     WrittenUnchecked, // written, but nothing came back to check
     Saved,            // subject: the file
+    SaveRefused,      // subject: why (the message a load of the set would show)
+    WriteRefused,     // subject: why
     NotSaved,
     FileNotOpened,
     FileNotRead,

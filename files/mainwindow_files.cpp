@@ -36,7 +36,7 @@ void MainWindow::setFileDialogs(files::FileDialogs dialogs)
 void MainWindow::on_toolButton_saveToFile_clicked()
 {
     // A set that its own load would refuse is not saved: better said now than when the file is loaded.
-    if (!recordsLoadBack())
+    if (!recordsLoadBack(statusline::Outcome::SaveRefused))
         return;
     const QString fileName =
         fileDialogs.saveFileName(this, tr("Save File"), startFolder(lastFileFolder), tr("Текст (*.txt)"));

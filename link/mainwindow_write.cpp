@@ -85,7 +85,7 @@ setreply::End MainWindow::readAllParams(Sent *sent)
 void MainWindow::on_toolButton_writeModemParams_clicked()
 {
     LinkOperation operation(this);
-    if (!operation.started() || !recordsLoadBack())
+    if (!operation.started() || !recordsLoadBack(statusline::Outcome::WriteRefused))
         return;
 
     const QStringList held = heldRecordTexts();

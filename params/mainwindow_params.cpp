@@ -17,11 +17,12 @@ void MainWindow::slotGetAllParams(QByteArray data)
                  << "key " << it.key() << "value " << it.value();
 }
 
-bool MainWindow::recordsLoadBack()
+bool MainWindow::recordsLoadBack(statusline::Outcome refused)
 {
     const QString message = loadback::blockingMessage(heldRecordTexts());
     if (message.isEmpty())
         return true;
     QMessageBox::information(this, QString(), message, QMessageBox::Ok);
+    reportStatus(refused, message);
     return false;
 }

@@ -694,7 +694,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
 {
     // Steps, in order: read, write, silent (the modem stops answering), unplug (it is pulled out while it
     // answers), changed (it reads back SETLOG and SETCSD other than written), command, load, load bad (a
-    // set the validation stops), load missing, save.
+    // set the validation stops), load missing, save, password (a settings password of 2 characters, which
+    // a load would refuse).
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("status"); // PORT and TIME stand for the modem's port and a time
     QTest::newRow("search") << QStringList{} << "Значения по умолчанию; модем найден (PORT) в TIME";
@@ -719,6 +720,11 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
         << "Загружены из файла set.txt в TIME; не удалось открыть файл missing.txt в TIME";
     QTest::newRow("saved") << QStringList{"read", "save"}
                            << "Прочитаны из модема (PORT) в TIME; сохранены в файл saved.txt в TIME";
+    QTest::newRow("write refused")
+        << QStringList{"read", "password", "write"}
+        << "Прочитаны из модема (PORT) в TIME; не записаны: Недопустимая длина пароля в TIME";
+    QTest::newRow("save refused") << QStringList{"password", "save"}
+                                  << "Значения по умолчанию; не сохранены: Недопустимая длина пароля в TIME";
 }
 
 void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
@@ -762,6 +768,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             const QString name = step == "load" ? "set.txt" : step == "load bad" ? "bad.txt" : "missing.txt";
             fileName = dir.filePath(name);
             widget<QToolButton>("toolButton_loadFromFile")->click();
+        } else if (step == "password") {
+            typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
         } else if (step == "save") {
             fileName = dir.filePath("saved.txt");
             widget<QToolButton>("toolButton_saveToFile")->click();
