@@ -93,12 +93,13 @@ bool connectModem(ModemLink &link, const QString &portName)
 }
 
 // The modem's set, parsed as the window parses it.
-int readModem(ModemLink &link, QMap<QString, QString> *params)
+int readModem(ModemLink &link, QMap<QString, QString> *params,
+              const QString &noReply = QStringLiteral("Модем не ответил"))
 {
     progress(QStringLiteral("Чтение параметров из модема ") + link.portName());
     const setreply::Reply reply = link.readSet();
     if (reply.end == setreply::End::NoReply) {
-        say(QStringLiteral("Модем не ответил"));
+        say(noReply);
         return noLink;
     }
     if (reply.end == setreply::End::PortLost) {
@@ -285,7 +286,8 @@ int write(const QString &file, const Options &options)
         link.pause(writeplan::spacingMs);
     }
     QMap<QString, QString> readBack;
-    status = readModem(link, &readBack);
+    status =
+        readModem(link, &readBack, QStringLiteral("Модем не ответил: параметры записаны, но не проверены"));
     if (status != ok)
         return status;
     const QStringList keys = writeplan::mismatchedKeys(writeplan::writtenValues(recordTexts), readBack);

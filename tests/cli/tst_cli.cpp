@@ -13,6 +13,9 @@
 
 #include <QTemporaryDir>
 
+#include <pty.h>
+#include <unistd.h>
+
 namespace {
 
 QStringList recordsOf(const sim::ParamList &params)
@@ -256,6 +259,29 @@ private slots:
         const CliRun differing = runCli({"write", file, "--port", modem->slavePath()});
         QCOMPARE(differing.status, 1);
         QCOMPARE(differing.errLines(), QStringList{"Параметр записан некорректно: SETID"});
+    }
+
+    // Progress is for a person at a terminal: a script's pipe gets none (every other test shows that), a
+    // terminal gets one line, overwritten step by step and cleared at the end.
+    void progressOnlyOnATerminal()
+    {
+        SimFixture f;
+        const QString silent = f.addSilentPort()->slavePath();
+        int master = -1, slave = -1;
+        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VELON_PORTS", silent);
+        process->setProcessEnvironment(env);
+        process->setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
+        process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), {"ports"});
+        const CliRun run = finishCli(*process);
+        ::close(slave);
+        QByteArray terminal(4096, '\0');
+        terminal.truncate(int(qMax<ssize_t>(0, ::read(master, terminal.data(), size_t(terminal.size())))));
+        ::close(master);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(QString::fromUtf8(terminal), QString("\rОпрос портов: 1\033[K\r\033[K"));
     }
 
     // A modem unplugged in the middle of the records, or of the read-back: one message, status 2.
