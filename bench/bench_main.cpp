@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -28,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -187,6 +189,56 @@ void benchWrite(MessageBoxWatcher &boxes)
         {"write with read-back, default set", took, lineMs(out + in) + answerDelayMs, "about 1270 ms", note});
 }
 
+// velon-cli write with read-back of the default set to `count` modems at once, one process each; the time
+// from starting the first process to the end of the last.
+double benchCliWrite(int count)
+{
+    std::vector<std::unique_ptr<sim::SimModem>> modems;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("default.txt");
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        for (const auto &kv : sim::SimModem::defaultParams())
+            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+    }
+    for (int i = 0; i < count; ++i) {
+        modems.push_back(std::make_unique<sim::SimModem>());
+        startModem(*modems.back());
+    }
+    std::vector<std::unique_ptr<QProcess>> processes;
+    QElapsedTimer t;
+    t.start();
+    for (const auto &modem : modems) {
+        processes.push_back(std::make_unique<QProcess>());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VELON_PORTS", QString());
+        processes.back()->setProcessEnvironment(env);
+        processes.back()->start(VELON_CLI_PATH, {"write", file, "--port", modem->slavePath()});
+    }
+    QStringList failures;
+    for (size_t i = 0; i < processes.size(); ++i) {
+        processes[i]->waitForFinished(60000);
+        if (processes[i]->exitCode() != 0)
+            failures.append(QString::fromUtf8(processes[i]->readAllStandardError()).trimmed());
+    }
+    const double took = t.nsecsElapsed() / 1e6;
+    const qint64 out = modems.front()->received().size();
+    const qint64 in = replyBytes(modems.front()->params());
+    QString note = QString("%1 bytes out, %2 back; the process's own start included").arg(out).arg(in);
+    int overruns = 0;
+    for (const auto &modem : modems)
+        overruns += modem->overrunCount();
+    if (overruns > 0)
+        note += QString(", %1 OVERRUNS").arg(overruns);
+    if (!failures.isEmpty())
+        note += ", FAILED: " + failures.join("; ");
+    rows.append({count == 1 ? "velon-cli write with read-back, 1 modem"
+                            : QString("velon-cli write with read-back, %1 at once").arg(count),
+                 took, lineMs(out + in) + answerDelayMs, "-", note});
+    return took;
+}
+
 void benchCpu(MessageBoxWatcher &boxes)
 {
     portlist::setProvider([] { return QStringList{}; });
@@ -301,6 +353,10 @@ int main(int argc, char *argv[])
     benchRead("read, 3000-byte set", setOfAbout(3000), boxes);
     progress("write");
     benchWrite(boxes);
+    progress("velon-cli");
+    const double one = benchCliWrite(1);
+    const double eight = benchCliWrite(8);
+    rows.last().note += QString("; %1 times one").arg(eight / one, 0, 'f', 2);
     progress("cpu");
     benchCpu(boxes);
     progress("memory");

@@ -14,6 +14,8 @@ check_layout() {
     local desktop=$prefix/share/applications/velon-configurator.desktop
     check "desktop entry" "grep -q '^Name=Конфигуратор модемов «Велон»' '$desktop' && grep -q '^Comment=' '$desktop' && grep -q '^Exec=velon-configurator' '$desktop' && grep -q '^Icon=velon-configurator' '$desktop'"
     check "icon" "[ -s '$prefix/share/icons/hicolor/scalable/apps/velon-configurator.svg' ]"
+    check "velon-cli on the PATH" "[ -x '$prefix/bin/velon-cli' ] && [ ! -L '$prefix/bin/velon-cli' ]"
+    check "velon-cli runs and explains its commands" "'$prefix/bin/velon-cli' --help | grep '^  write FILE' > /dev/null"
     check "no simulated modem installed" "! find '$prefix' -name '*demo*' | grep -q ."
     if command -v desktop-file-validate > /dev/null; then
         check "desktop entry is valid" "desktop-file-validate '$desktop'"

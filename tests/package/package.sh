@@ -19,13 +19,14 @@ deb=$work/out/velon-configurator_${version}_$(dpkg --print-architecture).deb
 # the benchmark may appear.
 expected=(
     ./usr/bin/velon-configurator
-    # velon-cli: ./usr/bin/velon-cli
+    ./usr/bin/velon-cli
     ./usr/lib/velon-configurator/soft/velon-configurator
     ./usr/lib/velon-configurator/velon-configurator
     ./usr/share/applications/velon-configurator.desktop
     ./usr/share/doc/velon-configurator/changelog.gz
     ./usr/share/doc/velon-configurator/copyright
     ./usr/share/icons/hicolor/scalable/apps/velon-configurator.svg
+    ./usr/share/man/man1/velon-cli.1.gz
     ./usr/share/man/man1/velon-configurator.1.gz
 )
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort > "$work/files"
@@ -53,7 +54,6 @@ check "no lintian errors" "! grep -q '^E:' '$work/lintian.log'"
 dpkg-deb -x "$deb" "$work/root"
 check_layout "$work/root/usr"
 check_launcher_starts_soft "$work/root/usr"
-# velon-cli: check "unpacked velon-cli --help" "'$work/root/usr/bin/velon-cli' --help > /dev/null"
 
 [ $fail = 0 ] && echo "package: all checks passed"
 exit $fail
