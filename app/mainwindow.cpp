@@ -96,6 +96,14 @@ QString MainWindow::recordText(const QString &key) const
     return it == members.constEnd() ? QString() : this->*(it.value());
 }
 
+QStringList MainWindow::heldRecordTexts() const
+{
+    QStringList texts;
+    for (const QString &key : records::paramsKeyList())
+        texts.append(recordText(key));
+    return texts;
+}
+
 void MainWindow::reportStatus(statusline::Outcome outcome, const QString &subject, int count)
 {
     const QString words = statusline::describe({outcome, QTime::currentTime(), subject, count});

@@ -42,6 +42,8 @@ public:
 
     // The record text currently held for a key ("SETCOM" ... "SERVER"); empty for an unknown key.
     QString recordText(const QString &key) const;
+    // The 26 record texts held, in the file's order.
+    QStringList heldRecordTexts() const;
     const QMap<QString, QString> &parsedParams() const { return paramsMap; }
     const QMap<QString, QString> &writtenParams() const { return writtenParamsMap; }
     FormSettings *settingsWindow() const { return formSettings.get(); }

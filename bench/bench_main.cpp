@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -30,6 +31,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -208,6 +210,56 @@ void benchWrite(MessageBoxWatcher &boxes, LogWindow log = LogWindow::Closed)
                  "about 1270 ms", note});
 }
 
+// velon-cli write with read-back of the default set to `count` modems at once, one process each; the time
+// from starting the first process to the end of the last.
+double benchCliWrite(int count)
+{
+    std::vector<std::unique_ptr<sim::SimModem>> modems;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("default.txt");
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        for (const auto &kv : sim::SimModem::defaultParams())
+            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+    }
+    for (int i = 0; i < count; ++i) {
+        modems.push_back(std::make_unique<sim::SimModem>());
+        startModem(*modems.back());
+    }
+    std::vector<std::unique_ptr<QProcess>> processes;
+    QElapsedTimer t;
+    t.start();
+    for (const auto &modem : modems) {
+        processes.push_back(std::make_unique<QProcess>());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VELON_PORTS", QString());
+        processes.back()->setProcessEnvironment(env);
+        processes.back()->start(VELON_CLI_PATH, {"write", file, "--port", modem->slavePath()});
+    }
+    QStringList failures;
+    for (size_t i = 0; i < processes.size(); ++i) {
+        processes[i]->waitForFinished(60000);
+        if (processes[i]->exitCode() != 0)
+            failures.append(QString::fromUtf8(processes[i]->readAllStandardError()).trimmed());
+    }
+    const double took = t.nsecsElapsed() / 1e6;
+    const qint64 out = modems.front()->received().size();
+    const qint64 in = replyBytes(modems.front()->params());
+    QString note = QString("%1 bytes out, %2 back; the process's own start included").arg(out).arg(in);
+    int overruns = 0;
+    for (const auto &modem : modems)
+        overruns += modem->overrunCount();
+    if (overruns > 0)
+        note += QString(", %1 OVERRUNS").arg(overruns);
+    if (!failures.isEmpty())
+        note += ", FAILED: " + failures.join("; ");
+    rows.append({count == 1 ? "velon-cli write with read-back, 1 modem"
+                            : QString("velon-cli write with read-back, %1 at once").arg(count),
+                 took, lineMs(out + in) + answerDelayMs, "-", note});
+    return took;
+}
+
 void benchCpu(MessageBoxWatcher &boxes)
 {
     portlist::setProvider([] { return QStringList{}; });
@@ -325,6 +377,10 @@ int main(int argc, char *argv[])
     progress("write");
     benchWrite(boxes);
     benchWrite(boxes, LogWindow::Open);
+    progress("velon-cli");
+    const double one = benchCliWrite(1);
+    const double eight = benchCliWrite(8);
+    rows.last().note += QString("; %1 times one").arg(eight / one, 0, 'f', 2);
     progress("cpu");
     benchCpu(boxes);
     progress("memory");

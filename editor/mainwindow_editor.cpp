@@ -4,6 +4,7 @@
 #include "editor/intervalbox.h"
 #include "editor/recordbuilder.h"
 #include "editor/separatorvalidator.h"
+#include "params/paramcheck.h"
 #include "params/records.h"
 #include "ui_mainwindow.h"
 
@@ -56,11 +57,11 @@ void MainWindow::initForm()
                                        ui->lineEdit_passwordGPRSSIM1, ui->lineEdit_passwordGPRSSIM2,
                                        ui->lineEdit_pointAPNGPRSSIM1, ui->lineEdit_pointAPNGPRSSIM2};
     for (QLineEdit *edit : numberEdits)
-        edit->setMaxLength(12);
-    ui->lineEdit_pinSIM1->setMaxLength(4);
-    ui->lineEdit_pinSIM2->setMaxLength(4);
+        edit->setMaxLength(paramcheck::phoneNumberLimit);
+    ui->lineEdit_pinSIM1->setMaxLength(paramcheck::pinLimit);
+    ui->lineEdit_pinSIM2->setMaxLength(paramcheck::pinLimit);
     for (QLineEdit *edit : gprsEdits)
-        edit->setMaxLength(32);
+        edit->setMaxLength(paramcheck::gprsFieldLimit);
 
     // A separator typed or pasted into a field would split it into more fields, or end the record early,
     // and the modem and the file load would then see a record of the wrong structure.
@@ -112,9 +113,9 @@ void MainWindow::initForm()
                                           ui->spinBox_intervalUrl5};
     for (QSpinBox *box : {ui->spinBox_portUrl1, ui->spinBox_portUrl2, ui->spinBox_portUrl3,
                           ui->spinBox_portUrl4, ui->spinBox_portUrl5})
-        box->setRange(1, 65535);
+        box->setRange(paramcheck::urlPortRange.low, paramcheck::urlPortRange.high);
     for (QSpinBox *box : intervalBoxes) {
-        box->setRange(0, 1440);
+        box->setRange(paramcheck::intervalRange.low, paramcheck::intervalRange.high);
         intervalbox::install(box);
     }
     // Going through 10 gives every SETURL record its interval field before it settles on 0.
@@ -134,9 +135,9 @@ void MainWindow::initForm()
 
 void MainWindow::finishForm()
 {
-    ui->spinBox_portModeServer->setRange(1, 65535);
-    ui->spinBox_timeout->setRange(1, 60);
-    ui->spinBox_rebootInterval->setRange(1, 168);
+    ui->spinBox_portModeServer->setRange(paramcheck::serverPortRange.low, paramcheck::serverPortRange.high);
+    ui->spinBox_timeout->setRange(paramcheck::timeoutRange.low, paramcheck::timeoutRange.high);
+    ui->spinBox_rebootInterval->setRange(paramcheck::rebootRange.low, paramcheck::rebootRange.high);
     // Checking from code sends no click, so the handler is called by hand.
     ui->radioButton_client->setChecked(true);
     on_radioButton_client_clicked(true);

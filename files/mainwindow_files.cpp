@@ -1,11 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "files/paramfile.h"
-#include "params/linecodec.h"
-#include "params/records.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -35,9 +32,7 @@ void MainWindow::on_toolButton_saveToFile_clicked()
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
 
-    QStringList lines;
-    for (const QString &key : records::paramsKeyList())
-        lines.append(recordText(key));
+    const QStringList lines = heldRecordTexts();
     qDebug() << lines;
 
     switch (paramfile::save(fileName, paramfile::fileBytes(lines))) {
@@ -46,7 +41,7 @@ void MainWindow::on_toolButton_saveToFile_clicked()
         break;
     case paramfile::SaveResult::OpenFailed:
         qDebug() << "не удалось открыть файл";
-        showFileMessage("Не удалось открыть файл");
+        showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         break;
     case paramfile::SaveResult::WriteFailed:
@@ -66,36 +61,29 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
 
-    // Binary: fileText turns CR LF into LF itself, and text mode would tear UTF-16 apart on Windows.
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const paramfile::ReadFile file = paramfile::read(fileName);
+    if (file.result == paramfile::ReadResult::NotOpened) {
         qDebug() << "не удалось открыть файл";
-        showFileMessage("Не удалось открыть файл");
+        showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         return;
     }
-    // Refused before it is read, and never read past the limit (a device may have no size at all).
-    const qint64 size = file.size();
-    const QByteArray bytes =
-        size > paramfile::maxFileBytes ? QByteArray() : file.read(paramfile::maxFileBytes + 1);
-    file.close();
-    if (size > paramfile::maxFileBytes || bytes.size() > paramfile::maxFileBytes) {
-        QMessageBox::information(this, QString(), tr("Файл больше 1 МБ: это не файл параметров"),
-                                 QMessageBox::Ok);
+    if (file.result == paramfile::ReadResult::TooLarge) {
+        QMessageBox::information(this, QString(), paramfile::tooLargeMessage(), QMessageBox::Ok);
         reportStatus(statusline::Outcome::FileNotRead, fileName);
         return;
     }
+    const QByteArray &bytes = file.bytes;
     const QString fileToString = paramfile::fileText(bytes);
     const QString excerpt = paramfile::debugExcerpt(fileToString);
     qDebug() << "fileToString" << excerpt;
     qDebug() << "fileToStringList" << excerpt.split('\n');
 
-    const QString joined = paramfile::withoutLineBreaks(fileToString);
-    qDebug() << "fileToString" << paramfile::debugExcerpt(joined);
+    qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
     // The parser decodes with the line codec, so the text goes to it in that codec.
-    const QByteArray set = linecodec::encode(joined);
+    const QByteArray set = paramfile::setBytes(bytes);
     if (set.isEmpty()) {
-        QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+        QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
         reportStatus(statusline::Outcome::FileNotRead, fileName);
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "params/linecodec.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCodec>
@@ -46,6 +48,39 @@ QString withoutLineBreaks(const QString &text)
     result.remove('\n');
     result.remove('\r');
     return result;
+}
+
+QByteArray setBytes(const QByteArray &fileBytes)
+{
+    return linecodec::encode(withoutLineBreaks(fileText(fileBytes)));
+}
+
+ReadFile read(const QString &fileName)
+{
+    // Binary: fileText turns CR LF into LF itself, and text mode would tear UTF-16 apart on Windows.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 size = file.size();
+    const QByteArray bytes = size > maxFileBytes ? QByteArray() : file.read(maxFileBytes + 1);
+    if (size > maxFileBytes || bytes.size() > maxFileBytes)
+        return {ReadResult::TooLarge, QByteArray()};
+    return {ReadResult::Read, bytes};
+}
+
+QString notOpenedMessage()
+{
+    return QStringLiteral("Не удалось открыть файл");
+}
+
+QString tooLargeMessage()
+{
+    return QCoreApplication::translate("MainWindow", "Файл больше 1 МБ: это не файл параметров");
+}
+
+QString emptySetMessage()
+{
+    return QCoreApplication::translate("MainWindow", "Ошибка чтения данных");
 }
 
 QString debugExcerpt(const QString &text)

@@ -23,6 +23,24 @@ QString fileText(const QByteArray &bytes);
 // The text with every line break removed: a record may stand anywhere, even broken over two lines.
 QString withoutLineBreaks(const QString &text);
 
+// The bytes a load hands to the parser: the file's text without line breaks, in the line's encoding.
+QByteArray setBytes(const QByteArray &fileBytes);
+
+enum class ReadResult { Read, NotOpened, TooLarge };
+struct ReadFile
+{
+    ReadResult result = ReadResult::NotOpened;
+    QByteArray bytes;
+};
+// Reads a parameter file whole; one larger than maxFileBytes is refused before it is read, and never read
+// past the limit (a device may have no size at all).
+ReadFile read(const QString &fileName);
+
+// What a load says when the file cannot be opened, is too large, or holds no set at all.
+QString notOpenedMessage();
+QString tooLargeMessage();
+QString emptySetMessage();
+
 // At most the first few hundred characters of a file's text, for the debug output.
 QString debugExcerpt(const QString &text);
 

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "link/delay.h"
+#include "link/handshake.h"
 #include "link/portlist.h"
 #include "link/receivepath.h"
 #include "link/replywait.h"
@@ -12,12 +13,6 @@
 #include <QDebug>
 #include <QMessageBox>
 #include <QSerialPort>
-
-namespace {
-constexpr int probeWaitMs = 2000;
-const char *const probe = "MODEM?;";
-const char *const modemReady = "MODEM_READY;";
-} // namespace
 
 void MainWindow::findModemPort()
 {
@@ -34,13 +29,7 @@ void MainWindow::findModemPort()
         ui->comboBox_portList->addItem(name);
     ui->comboBox_portList->setCurrentIndex(ui->comboBox_portList->count() - 1);
 
-    port->setBaudRate(QSerialPort::Baud9600);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setDataTerminalReady(false);
-    port->setReadBufferSize(1024);
-    port->clear();
+    handshake::configure(port);
 
     detachReceivePath();
     searchingPort = true;
@@ -64,7 +53,7 @@ void MainWindow::findModemPort()
             port->clear();
         bufferMainWindow.clear();
 
-        const QByteArray bytes = linecodec::encode(probe);
+        const QByteArray bytes = linecodec::encode(handshake::probe());
         const qint64 cnt = port->isOpen() ? port->write(bytes) : -1;
         qDebug() << "cnt" << cnt;
         if (cnt == -1) {
@@ -77,12 +66,12 @@ void MainWindow::findModemPort()
         }
         // The 2000 ms start when the probe has left; a modem that answers ends them early.
         pacer.waitUntilLeft(port);
-        waitForText(port, modemReady, probeWaitMs);
+        waitForText(port, handshake::answer(), handshake::probeWaitMs);
 
         bufferMainWindow = port->isOpen() ? port->readAll() : QByteArray();
         const QString text = linecodec::decode(bufferMainWindow);
         qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
-        if (text.contains(modemReady)) {
+        if (text.contains(handshake::answer())) {
             outcome = statusline::Outcome::ModemFound;
             break;
         }

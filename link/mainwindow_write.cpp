@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "link/delay.h"
+#include "link/writeplan.h"
 #include "params/linecodec.h"
-#include "params/records.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -88,15 +88,11 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     if (!operation.started() || !recordsLoadBack(statusline::Outcome::WriteRefused))
         return;
 
-    QStringList sendingTexts;
-    for (const QString &key : records::sendingOrder())
-        sendingTexts.append(recordText(key));
+    const QStringList held = heldRecordTexts();
+    const QStringList sendingTexts = writeplan::sends(held);
     qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << linecodec::decode(bufferMainWindow) + '\n';
-    qDebug() << "writeAllParams" << sendingTexts.join(QString()) + "WRITEALL;";
-
-    writtenParamsMap.clear();
-    for (const QString &key : paramsKeyList)
-        writtenParamsMap.insert(key, records::recordValue(key, recordText(key)));
+    qDebug() << "writeAllParams" << sendingTexts.join(QString());
+    writtenParamsMap = writeplan::writtenValues(held);
 
     if (!pause(0))
         return;
@@ -106,13 +102,12 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
 
     // A port that cannot be opened gets one message, not one per record, and no verdicts. A closing
     // window or a quit ends the write once the record on the line has left, and nothing more is sent.
-    sendingTexts.append("WRITEALL;");
     for (const QString &text : sendingTexts) {
         if (sendToModem(text) == Sent::NotOpened) {
             reportLinkFailure(Sent::NotOpened);
             return;
         }
-        if (!pause(10))
+        if (!pause(writeplan::spacingMs))
             return;
     }
 
@@ -131,14 +126,10 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     case setreply::End::LineQuiet:
         break;
     }
-    int mismatched = 0;
-    for (const QString &key : paramsKeyList) {
-        if (writtenParamsMap[key] != paramsMap[key]) {
-            ++mismatched;
-            QMessageBox::information(this, QString(), tr("Параметр записан некорректно: ") + key,
-                                     QMessageBox::Ok);
-        }
-    }
+    const QStringList mismatchedKeys = writeplan::mismatchedKeys(writtenParamsMap, paramsMap);
+    for (const QString &key : mismatchedKeys)
+        QMessageBox::information(this, QString(), writeplan::mismatchMessage(key), QMessageBox::Ok);
+    const int mismatched = mismatchedKeys.size();
     reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
                  mismatched);
 }

@@ -19,10 +19,7 @@ void MainWindow::slotGetAllParams(QByteArray data)
 
 bool MainWindow::recordsLoadBack(statusline::Outcome refused)
 {
-    QStringList texts;
-    for (const QString &key : records::paramsKeyList())
-        texts.append(recordText(key));
-    const QString message = loadback::blockingMessage(texts);
+    const QString message = loadback::blockingMessage(heldRecordTexts());
     if (message.isEmpty())
         return true;
     QMessageBox::information(this, QString(), message, QMessageBox::Ok);

@@ -222,21 +222,21 @@ private:
         if (f.at(0) != "0" && f.at(0) != "1")
             return stop(QStringLiteral("Неверное значение: режим клиент/сервер"));
         add(Step::SetServerMode, QString(), f.at(0));
-        struct Range
+        struct Checked
         {
             const char *spin;
-            int low, high;
+            Range range;
             const char *message;
         };
-        const Range ranges[] = {
-            {"spinBox_portModeServer", 1, 65535, "Неверное значение: порт"},
-            {"spinBox_timeout", 1, 60, "Неверное значение: таймаут"},
-            {"spinBox_rebootInterval", 1, 168, "Неверное значение: интервал принудительной перезагрузки"}};
+        const Checked fields[] = {{"spinBox_portModeServer", serverPortRange, "Неверное значение: порт"},
+                                  {"spinBox_timeout", timeoutRange, "Неверное значение: таймаут"},
+                                  {"spinBox_rebootInterval", rebootRange,
+                                   "Неверное значение: интервал принудительной перезагрузки"}};
         for (int i = 0; i < 3; ++i) {
             const int n = toNumber(f.at(1 + i));
-            if (n < ranges[i].low || n > ranges[i].high)
-                return stop(QString::fromUtf8(ranges[i].message));
-            add(Step::SetSpin, ranges[i].spin, QString(), n);
+            if (!fields[i].range.contains(n))
+                return stop(QString::fromUtf8(fields[i].message));
+            add(Step::SetSpin, fields[i].spin, QString(), n);
         }
         return true;
     }

@@ -44,6 +44,21 @@ constexpr int phoneNumberLimit = 12;
 constexpr int pinLimit = 4;
 constexpr int gprsFieldLimit = 32;
 constexpr int identifierLimit = 100;
+// A server address has no limit of its own, only the line edit's.
+constexpr int addressLimit = 32767;
+
+// What a spin box takes; it brings any number into its range.
+struct Range
+{
+    int low, high;
+    constexpr int clamp(int n) const { return n < low ? low : n > high ? high : n; }
+    constexpr bool contains(int n) const { return n >= low && n <= high; }
+};
+constexpr Range urlPortRange{1, 65535};
+constexpr Range intervalRange{0, 1440};
+constexpr Range serverPortRange{1, 65535};
+constexpr Range timeoutRange{1, 60};
+constexpr Range rebootRange{1, 168};
 
 // The settings password the settings window takes from a read or a load: 4 to 7 characters. A password
 // of another length is refused with passwordLengthMessage() and the previous one is kept.

@@ -478,7 +478,9 @@ bool SimModem::start()
     if (d->running)
         return true;
     d->error.clear();
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Closed on exec: a program the tests start (velon-cli) must not keep the modem's end open, or
+    // unplugging the modem would hang nothing up.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
         d->error = QString::fromLocal8Bit(std::strerror(errno));
         if (master >= 0)
@@ -493,7 +495,7 @@ bool SimModem::start()
     }
     // Holding the slave open keeps the master from seeing a hang-up while the configurator has the port
     // closed; raw mode keeps the line discipline from echoing or editing anything.
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave < 0) {
         d->error = QString::fromLocal8Bit(std::strerror(errno));
         ::close(master);

@@ -6,6 +6,7 @@
 
 #include "launchpaths.h"
 #include "testprocess.h"
+#include "velon_version.h"
 
 #include <algorithm>
 #include <cctype>
@@ -661,11 +662,20 @@ void versionAndManifest(Check &check)
     const bool read = size > 0 && GetFileVersionInfoW(file.c_str(), 0, size, data.data()) &&
                       VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&info), &length) && info;
     if (check(read, "no version resource")) {
-        check(info->dwFileVersionMS == 0x00020000 && info->dwFileVersionLS == 0,
+        check(info->dwFileVersionMS == MAKELONG(VELON_VERSION_MINOR, VELON_VERSION_MAJOR) &&
+                  info->dwFileVersionLS == MAKELONG(VELON_VERSION_TWEAK, VELON_VERSION_PATCH),
               "file version " + std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
                   std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
                   std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
-                  std::to_string(LOWORD(info->dwFileVersionLS)));
+                  std::to_string(LOWORD(info->dwFileVersionLS)) + ", expected " VELON_VERSION_TEXT);
+        for (const wchar_t *name : {L"FileVersion", L"ProductVersion"}) {
+            const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+            wchar_t *text = nullptr;
+            UINT textLength = 0;
+            check(VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void **>(&text), &textLength) &&
+                      text && std::wstring(text) == L"" VELON_VERSION_TEXT,
+                  "a version text of the resource is not " VELON_VERSION_TEXT);
+        }
     }
     const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const HRSRC resource =

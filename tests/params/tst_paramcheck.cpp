@@ -1,3 +1,4 @@
+#include "params/formrecords.h"
 #include "params/loadback.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
@@ -58,6 +59,8 @@ private slots:
     void numbersThatAreNoNumbersGiveZero();
     void loadBackBlocks_data();
     void loadBackBlocks();
+    void formRecords_data();
+    void formRecords();
 };
 
 void TestParamCheck::completeSetFillsEverythingSilently()
@@ -321,6 +324,56 @@ void TestParamCheck::loadBackBlocks()
                   : record.contains('=') ? record
                                          : QString());
     QCOMPARE(loadback::blockingMessage(texts), message);
+}
+
+// What a fresh window's form holds for one key after the good set, with one record changed, was validated.
+void TestParamCheck::formRecords_data()
+{
+    QTest::addColumn<QString>("record"); // replaces the good one of its key
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<QString>("refusal");
+    auto row = [](const char *name, const char *record, const char *key, const char *held,
+                  const char *refusal) {
+        QTest::newRow(name) << QString::fromUtf8(record) << key << QString::fromUtf8(held)
+                            << QString::fromUtf8(refusal);
+    };
+    row("interval 1 to 9 lifted", "SETURL1=example.org,8080,5;", "SETURL1", "SETURL1=example.org,8080,10;",
+        "");
+    row("interval clamped", "SETURL1=a,8080,2000;", "SETURL1", "SETURL1=a,8080,1440;", "");
+    row("port clamped", "SETURL1=a,70000,0;", "SETURL1", "SETURL1=a,65535,0;", "");
+    row("port no number", "SETURL1=a,abc,0;", "SETURL1", "SETURL1=a,1,0;", "");
+    row("PIN cut", "SETSIM1=12345,u,p,apn;", "SETSIM1", "SETSIM1=1234,u,p,apn;", "");
+    row("number cut", "ADMTEL2=123456789012345;", "ADMTEL2", "ADMTEL2=123456789012;", "");
+    row("identifier cut", qPrintable("SETID=0," + QString(120, 'x') + ";"), "SETID",
+        qPrintable("SETID=0," + QString(100, 'x') + ";"), "");
+    row("CAN field 5 always 0", "SETCAN=600,8,E,2,1;", "SETCAN", "SETCAN=600,8,E,2,0;", "");
+    row("RS485 flow control kept", "SETRS=300,9,O,1,1;", "SETRS", "SETRS=300,9,O,1,1;", "");
+    row("unknown SIM mode keeps the previous", "SETCONF=5,2,1,1,0,1;", "SETCONF", "SETCONF=0,2,1,1,0,1;",
+        "Неверное значение sim1Mode 5");
+    row("unknown flag ignored", "SETCONF=1,2,1,2,1,1;", "SETCONF", "SETCONF=1,2,1,0,1,1;", "");
+    row("password of wrong length keeps the previous", "PASSET=abc;", "PASSET", "PASSET=KVR38;",
+        "Недопустимая длина пароля");
+    row("stop keeps later keys", "SETCOM=115200,8,X,1,0;", "SETRS", "SETRS=300,7,N,1,0;",
+        "Неверное значение параметра SETCOM: Parity");
+    row("stop takes what came before", "SETCOM=115200,8,X,1,0;", "SETCOM", "SETCOM=115200,8,N,1,0;",
+        "Неверное значение параметра SETCOM: Parity");
+    row("server mode taken before its port stops", "SERVER=1,0,1,1;", "SERVER", "SERVER=1,1,1,1;",
+        "Неверное значение: порт");
+}
+
+void TestParamCheck::formRecords()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, key);
+    QFETCH(QString, held);
+    QFETCH(QString, refusal);
+    Map set = goodSet();
+    const records::KeyValue kv = records::splitRecord(record.chopped(1));
+    set.insert(kv.key, kv.value);
+    const formrecords::Outcome outcome = formrecords::apply(formrecords::startup(), set);
+    QCOMPARE(outcome.form.recordTexts.value(records::paramsKeyList().indexOf(key)), held);
+    QCOMPARE(outcome.refusal, refusal);
 }
 
 VELON_TEST_MAIN(TestParamCheck)

@@ -1,0 +1,94 @@
+#include "cli/modemlink.h"
+
+#include "link/delay.h"
+#include "link/handshake.h"
+#include "link/replywait.h"
+#include "params/linecodec.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+ModemLink::ModemLink()
+{
+    handshake::configure(&port);
+    QObject::connect(&port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+            error == QSerialPort::ResourceError)
+            portLost = true;
+    });
+}
+
+portopen::Problem ModemLink::open(const QString &name)
+{
+    port.close();
+    port.setPortName(name);
+    portLost = false;
+    const portopen::Problem problem = portopen::open(&port);
+    if (problem == portopen::Problem::None)
+        port.clear();
+    return problem;
+}
+
+bool ModemLink::probe()
+{
+    if (!send(handshake::probe()))
+        return false;
+    pause(0);
+    return waitForText(&port, handshake::answer(), handshake::probeWaitMs);
+}
+
+bool ModemLink::send(const QString &text)
+{
+    pacer.waitUntilLeft(&port);
+    if (portLost || !port.isOpen())
+        return false;
+    port.clear();
+    const QByteArray bytes = linecodec::encode(text);
+    const qint64 count = port.write(bytes);
+    if (count < 0) {
+        portLost = true;
+        return false;
+    }
+    port.flush();
+    pacer.handedOver(count);
+    return !portLost;
+}
+
+void ModemLink::pause(int ms)
+{
+    waitMs(ms);
+    pacer.waitUntilLeft(&port);
+}
+
+setreply::Reply ModemLink::readSet()
+{
+    if (!send(QStringLiteral("READALL;")))
+        return {QByteArray(), setreply::End::PortLost};
+    // The first second counts from when the command has left.
+    pause(0);
+    return setreply::receive(&port, [] { return false; });
+}
+
+QByteArray ModemLink::collect(int quietMs)
+{
+    QByteArray bytes;
+    QEventLoop loop;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(quietMs);
+    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto take = [&] {
+        bytes += port.readAll();
+        quiet.start();
+    };
+    QObject::connect(&port, &QSerialPort::readyRead, &loop, take);
+    QObject::connect(&port, &QSerialPort::errorOccurred, &loop, [&] {
+        if (portLost)
+            loop.quit();
+    });
+    take();
+    if (!portLost)
+        loop.exec();
+    bytes += port.isOpen() ? port.readAll() : QByteArray();
+    return bytes;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "cli/portopen.h"
+#include "link/linepacer.h"
+#include "link/setreply.h"
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+
+// velon-cli's link to one modem: the window's line settings, pacing and reply rules, with plain waits
+// instead of a window's event handling.
+class ModemLink
+{
+public:
+    ModemLink();
+
+    // Opens the named port with the modem's line settings.
+    portopen::Problem open(const QString &name);
+    QString portName() const { return port.portName(); }
+    QString errorText() const { return port.errorString(); }
+
+    // Sends "MODEM?;" and waits, from when it has left, up to the probe's time for "MODEM_READY;".
+    bool probe();
+    // Like the window's send: waits until the previous send has left, clears the port, hands the bytes
+    // over. False when the port is gone.
+    bool send(const QString &text);
+    // Waits ms, then until what was sent has left the line.
+    void pause(int ms);
+    // Sends "READALL;" and takes the reply until it is complete (the window's rule).
+    setreply::Reply readSet();
+    // Everything that arrives until the line has been quiet for quietMs (or the port is lost).
+    QByteArray collect(int quietMs);
+
+    // The port failed or went away during the work.
+    bool lost() const { return portLost; }
+
+private:
+    QSerialPort port;
+    LinePacer pacer;
+    bool portLost = false;
+};

@@ -1,0 +1,62 @@
+#include "cli/portopen.h"
+
+#include <QFile>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace portopen {
+
+// The device node behind a port name ("ttyUSB0" or a full path).
+static QString devicePath(const QString &name)
+{
+    if (name.startsWith('/'))
+        return name;
+    const QSerialPortInfo info(name);
+    return info.systemLocation().isEmpty() ? "/dev/" + name : info.systemLocation();
+}
+
+Problem open(QSerialPort *port)
+{
+    if (port->open(QIODevice::ReadWrite))
+        return Problem::None;
+    switch (port->error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return Problem::Missing;
+    case QSerialPort::PermissionError: {
+#ifdef Q_OS_UNIX
+        // A node the user may read and write that still cannot be opened is held by someone else.
+        const QByteArray path = QFile::encodeName(devicePath(port->portName()));
+        if (::access(path.constData(), R_OK | W_OK) != 0)
+            return Problem::NoPermission;
+        return Problem::Busy;
+#else
+        return Problem::Busy;
+#endif
+    }
+    default:
+        return Problem::Other;
+    }
+}
+
+QString describe(Problem problem, const QString &errorText)
+{
+    switch (problem) {
+    case Problem::None:
+        return QString();
+    case Problem::Missing:
+        return QStringLiteral("порт не найден");
+    case Problem::Busy:
+        return QStringLiteral("порт занят другой программой");
+    case Problem::NoPermission:
+        return QStringLiteral("нет прав на порт");
+    case Problem::Other:
+        break;
+    }
+    return QStringLiteral("не удалось открыть порт: ") + errorText;
+}
+
+} // namespace portopen

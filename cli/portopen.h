@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QSerialPort;
+
+// Why a serial port could not be opened, told apart honestly: the toolkit reports a port held by another
+// program (its lock file, or the driver's exclusive mode) and one the user may not open with the same
+// error code.
+namespace portopen {
+
+enum class Problem { None, Missing, Busy, NoPermission, Other };
+
+// Opens port for reading and writing; on failure says why.
+Problem open(QSerialPort *port);
+
+// "порт занят другой программой", ...; errorText is the system's own words, for Other.
+QString describe(Problem problem, const QString &errorText);
+
+} // namespace portopen
