@@ -71,7 +71,9 @@ void ExchangeLogWindow::rebuild()
 
 void ExchangeLogWindow::catchUp()
 {
-    if (stale || !isVisible())
+    if (!isVisible())
+        stale = true;
+    if (stale)
         return;
     forgetDroppedLines();
     const QString filter = ui->lineEdit_filter->text();
