@@ -14,23 +14,17 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("reply") << QByteArray("OK;\r\n") << "OK;\\r\\n"
-                               << "4F 4B 3B 0D 0A";
-        QTest::newRow("controls, NUL, DEL") << QByteArray("a\x00\t\x1b\x7f", 5) << "a\\0\\t\\x1B\\x7F"
-                                            << "61 00 09 1B 7F";
-        QTest::newRow("backslash") << QByteArray("C:\\n") << "C:\\\\n"
-                                   << "43 3A 5C 6E";
+        QTest::newRow("reply") << QByteArray("OK;\r\n") << "OK;\\r\\n";
+        QTest::newRow("controls, NUL, DEL") << QByteArray("a\x00\t\x1b\x7f", 5) << "a\\0\\t\\x1B\\x7F";
+        QTest::newRow("backslash") << QByteArray("C:\\n") << "C:\\\\n";
         QTest::newRow("Cyrillic, and the byte the codec has no letter for")
-            << QByteArray("\xCC\xD2\xD1\x98") << QString::fromUtf8("МТС\\x98") << "CC D2 D1 98";
+            << QByteArray("\xCC\xD2\xD1\x98") << QString::fromUtf8("МТС\\x98");
     }
     void bytesAreShownWhole()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QFETCH(QString, hex);
         QCOMPARE(visibleText(bytes), text);
-        QCOMPARE(hexText(bytes), hex);
     }
 
     // Chunks are "<text" (received) or ">text" (sent); the lines without their time.
