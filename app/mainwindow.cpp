@@ -1,5 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "exchangelog/capturingport.h"
+#include "exchangelog/exchangelog.h"
+#include "exchangelog/exchangelogwindow.h"
 #include "link/delay.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
@@ -13,7 +16,9 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    port = new QSerialPort(this);
+    // Still a QSerialPort to all that uses it; it also tells the exchange log every byte it carries.
+    auto *capturingPort = new exchangelog::CapturingPort(this);
+    port = capturingPort;
     formSettings = std::make_unique<FormSettings>();
 
     flowControlRs485 = "0";
@@ -44,6 +49,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
             SLOT(slotGetSETCSDStringFromSettingsWindow(QString)));
     connect(formSettings.get(), SIGNAL(sendPASSETStringToWindow(QString)), this,
             SLOT(slotGetPASSETStringFromSettingsWindow(QString)));
+
+    setUpExchangeLog(capturingPort);
 
     statusLabel = new QLabel(statusBar());
     statusLabel->setObjectName("label_status");
@@ -119,6 +126,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // A read or write waiting in a nested loop sees this and gives up instead of talking on.
     windowClosing = true;
     formSettings->close();
+    if (exchangeWindow)
+        exchangeWindow->close();
     port->close();
     event->accept();
 }

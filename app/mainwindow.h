@@ -18,6 +18,12 @@ class QLabel;
 class QSerialPort;
 class FormSettings;
 
+namespace exchangelog {
+class CapturingPort;
+class ExchangeLog;
+class ExchangeLogWindow;
+} // namespace exchangelog
+
 namespace Ui {
 class MainWindow;
 }
@@ -25,7 +31,7 @@ class MainWindow;
 // The configurator's main window: the form, the one serial port, the record texts of the 26 parameter
 // keys and the settings window. Its members are implemented by area: app/ (lifecycle), editor/ (form and
 // editing handlers), link/ (port search, send and receive, write), params/ (parser, read and validation),
-// files/ (parameter files).
+// files/ (parameter files), exchangelog/ (the exchange log and the command history).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -44,6 +50,9 @@ public:
     QSerialPort *serialPort() const { return port; }
     // --- files/: tests put their own file dialogs in; an empty function keeps the toolkit's dialog.
     void setFileDialogs(files::FileDialogs dialogs);
+    // --- exchangelog/: every byte that crossed the port; its window exists once it has been opened.
+    exchangelog::ExchangeLog *exchangeLog() const { return exchange.get(); }
+    exchangelog::ExchangeLogWindow *exchangeLogWindow() const { return exchangeWindow.get(); }
 
 signals:
     void sendSETIDStringFromMainWindow(QString str);
@@ -87,6 +96,10 @@ private slots:
     // --- files/
     void on_toolButton_saveToFile_clicked();
     void on_toolButton_loadFromFile_clicked();
+
+    // --- exchangelog/: the menu "Сервис".
+    void on_action_exchangeLog_triggered();
+    void on_action_saveDebugConsole_triggered();
 
     // --- editor/: editing handlers.
     void on_lineEdit_csdNumber1_textChanged(const QString &arg1);
@@ -289,6 +302,12 @@ private:
     bool linkBusy = false;
     bool windowClosing = false;
     bool quitting = false; // the application was told to quit while an operation waited
+
+    // --- exchangelog/: the capture feeds the log from the first byte of the search on; the command line
+    // gets its history.
+    void setUpExchangeLog(exchangelog::CapturingPort *capturingPort);
+    std::unique_ptr<exchangelog::ExchangeLog> exchange;
+    std::unique_ptr<exchangelog::ExchangeLogWindow> exchangeWindow; // goes before the log it shows
 
     // --- app/: the status line.
     // Puts an outcome, at the current time, on the status line; outcomes that tell where the form's

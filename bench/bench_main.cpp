@@ -2,6 +2,7 @@
 // to what the line itself allows (bytes x 10 / 9600 s plus the modem's answer delay), their ratio, and what
 // the fixed waits of the original design would give.
 #include "app/mainwindow.h"
+#include "exchangelog/exchangelog.h"
 #include "fastfeeder.h"
 #include "files/filedialogs.h"
 #include "link/portlist.h"
@@ -9,6 +10,7 @@
 #include "params/records.h"
 #include "sim/simmodem.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -122,6 +124,22 @@ void click(MainWindow &w, const char *button)
     w.findChild<QToolButton *>(button)->click();
 }
 
+// The exchange log's window open beside the main window, following the traffic, or never opened.
+enum class LogWindow { Closed, Open };
+
+QString withLog(const QString &what, LogWindow log)
+{
+    return log == LogWindow::Open ? what + ", exchange log open" : what;
+}
+
+void showLog(MainWindow &w, LogWindow log)
+{
+    if (log == LogWindow::Open) {
+        w.findChild<QAction *>("action_exchangeLog")->trigger();
+        QCoreApplication::processEvents();
+    }
+}
+
 void benchSearch(MessageBoxWatcher &boxes)
 {
     {
@@ -145,12 +163,14 @@ void benchSearch(MessageBoxWatcher &boxes)
     }
 }
 
-void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes)
+void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes,
+               LogWindow log = LogWindow::Closed)
 {
     sim::SimModem modem;
     startModem(modem, set);
     double ms = 0;
     auto w = buildWindow({modem.slavePath()}, &ms);
+    showLog(*w, log);
     boxes.clear();
     const qint64 bytes = replyBytes(set);
     QElapsedTimer t;
@@ -161,16 +181,17 @@ void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher
     QString note = QString("%1 bytes").arg(bytes);
     if (!whole || !boxes.texts().isEmpty())
         note += ", NOT read whole: " + boxes.texts().join("; ");
-    rows.append(
-        {what, took, lineMs(8 + bytes) + answerDelayMs, bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
+    rows.append({withLog(what, log), took, lineMs(8 + bytes) + answerDelayMs,
+                 bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
 }
 
-void benchWrite(MessageBoxWatcher &boxes)
+void benchWrite(MessageBoxWatcher &boxes, LogWindow log = LogWindow::Closed)
 {
     sim::SimModem modem;
     startModem(modem);
     double ms = 0;
     auto w = buildWindow({modem.slavePath()}, &ms);
+    showLog(*w, log);
     click(*w, "toolButton_readModemParams");
     boxes.clear();
     modem.clearLog();
@@ -185,8 +206,8 @@ void benchWrite(MessageBoxWatcher &boxes)
         note += ", messages: " + boxes.texts().join("; ");
     if (modem.overrunCount() > 0)
         note += QString(", %1 OVERRUNS").arg(modem.overrunCount());
-    rows.append(
-        {"write with read-back, default set", took, lineMs(out + in) + answerDelayMs, "about 1270 ms", note});
+    rows.append({withLog("write with read-back, default set", log), took, lineMs(out + in) + answerDelayMs,
+                 "about 1270 ms", note});
 }
 
 // velon-cli write with read-back of the default set to `count` modems at once, one process each; the time
@@ -301,9 +322,10 @@ void benchMemory()
     pourer.join();
     const long after = peakRssKb();
     rows.append({"peak memory after 100,000 DEBUG lines", after / 1024.0, 0, "unbounded log",
-                 QString("peak RSS (%1 MB before the lines); log keeps %2 lines; %3 lines/s")
+                 QString("peak RSS (%1 MB before the lines); log keeps %2 lines, exchange log %3; %4 lines/s")
                      .arg(before / 1024.0, 0, 'f', 1)
                      .arg(log->document()->blockCount())
+                     .arg(w->exchangeLog()->count())
                      .arg(lines / (took / 1000.0), 0, 'f', 0)});
 }
 
@@ -349,10 +371,12 @@ int main(int argc, char *argv[])
     benchSearch(boxes);
     progress("reads");
     benchRead("read, default set", sim::SimModem::defaultParams(), boxes);
+    benchRead("read, default set", sim::SimModem::defaultParams(), boxes, LogWindow::Open);
     benchRead("read, 1500-byte set", setOfAbout(1500), boxes);
     benchRead("read, 3000-byte set", setOfAbout(3000), boxes);
     progress("write");
     benchWrite(boxes);
+    benchWrite(boxes, LogWindow::Open);
     progress("velon-cli");
     const double one = benchCliWrite(1);
     const double eight = benchCliWrite(8);
@@ -370,13 +394,13 @@ int main(int argc, char *argv[])
            "delay "
         << answerDelayMs << " ms\n\n";
     out << QString("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
-               .arg("what", -42)
+               .arg("what", -52)
                .arg("measured", 10)
                .arg("line limit", 10)
                .arg("ratio", 6)
                .arg("fixed waits", 16)
                .arg("notes");
-    out << "|" << QString(44, '-') << "|" << QString(12, '-') << ":|" << QString(11, '-') << ":|"
+    out << "|" << QString(54, '-') << "|" << QString(12, '-') << ":|" << QString(11, '-') << ":|"
         << QString(7, '-') << ":|" << QString(18, '-') << "|-------|\n";
     for (const Row &r : rows) {
         const bool memory = r.what.startsWith("peak memory");
@@ -388,7 +412,7 @@ int main(int argc, char *argv[])
                               : q < 0.01     ? QString::number(q, 'g', 2)
                                              : QString::number(q, 'f', 2);
         out << QString("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
-                   .arg(r.what, -42)
+                   .arg(r.what, -52)
                    .arg(measured, 10)
                    .arg(limit, 10)
                    .arg(ratio, 6)

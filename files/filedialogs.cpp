@@ -1,6 +1,8 @@
 #include "files/filedialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 
 namespace files {
 
@@ -20,6 +22,14 @@ FileDialogs standardFileDialogs()
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     };
     return dialogs;
+}
+
+QString startFolder(const QString &lastUsed)
+{
+    if (!lastUsed.isEmpty())
+        return lastUsed;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 } // namespace files

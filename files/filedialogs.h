@@ -23,4 +23,8 @@ struct FileDialogs
 // QFileDialog::getOpenFileName; no selected filter and no options.
 FileDialogs standardFileDialogs();
 
+// Where the file dialogs start: the folder of the last parameter file chosen in this run (lastUsed), or else
+// the user's documents. The program's own folder is no choice: once installed, the user cannot write it.
+QString startFolder(const QString &lastUsed);
+
 } // namespace files

@@ -3,10 +3,8 @@
 #include "files/paramfile.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 
 // The file messages are plain boxes without parent or title.
 static void showFileMessage(const QString &text)
@@ -14,16 +12,6 @@ static void showFileMessage(const QString &text)
     QMessageBox box;
     box.setText(text);
     box.exec();
-}
-
-// Where both file dialogs start: the folder of the last parameter file chosen in this run, or else the
-// user's documents. The program's own folder is no choice: once installed, the user cannot write it.
-static QString startFolder(const QString &lastUsed)
-{
-    if (!lastUsed.isEmpty())
-        return lastUsed;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 void MainWindow::setFileDialogs(files::FileDialogs dialogs)
@@ -38,8 +26,8 @@ void MainWindow::on_toolButton_saveToFile_clicked()
     // A set that its own load would refuse is not saved: better said now than when the file is loaded.
     if (!recordsLoadBack(statusline::Outcome::SaveRefused))
         return;
-    const QString fileName =
-        fileDialogs.saveFileName(this, tr("Save File"), startFolder(lastFileFolder), tr("Текст (*.txt)"));
+    const QString fileName = fileDialogs.saveFileName(
+        this, tr("Save File"), files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
     if (fileName.isEmpty())
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
@@ -66,8 +54,8 @@ void MainWindow::on_toolButton_saveToFile_clicked()
 
 void MainWindow::on_toolButton_loadFromFile_clicked()
 {
-    const QString fileName = fileDialogs.openFileName(this, tr("Открыть файл параметров"),
-                                                      startFolder(lastFileFolder), tr("Текст (*.txt)"));
+    const QString fileName = fileDialogs.openFileName(
+        this, tr("Открыть файл параметров"), files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
     qDebug() << "fileName" << fileName;
     if (fileName.isEmpty())
         return;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -67,11 +68,19 @@ void TestEditorForm::window()
     QCOMPARE(w->centralWidget()->objectName(), QString("centralWidget"));
     QCOMPARE(w->centralWidget()->layout()->objectName(), QString("gridLayout_4"));
     QCOMPARE(w->menuBar()->objectName(), QString("menuBar"));
-    QVERIFY(w->menuBar()->actions().isEmpty());
+    // The one menu, "Сервис"; the tool bar stays empty and gives its height to the menu bar.
+    QCOMPARE(w->menuBar()->actions().size(), 1);
+    const QMenu *service = w->menuBar()->actions().first()->menu();
+    QCOMPARE(service->title(), QString("Сервис"));
+    QCOMPARE(service->actions().size(), 2);
+    QCOMPARE(service->actions().at(0)->text(), QString("Журнал обмена"));
+    QCOMPARE(service->actions().at(0)->shortcut(), QKeySequence("Ctrl+L"));
+    QCOMPARE(service->actions().at(1)->text(), QString("Сохранить отладочную консоль…"));
     auto *toolBar = form->widget<QToolBar>("mainToolBar");
     QVERIFY(toolBar);
     QCOMPARE(w->toolBarArea(toolBar), Qt::TopToolBarArea);
     QVERIFY(toolBar->actions().isEmpty());
+    QVERIFY(toolBar->isHidden());
     QCOMPARE(w->statusBar()->objectName(), QString("statusBar"));
     QVERIFY(w->statusBar()->currentMessage().isEmpty());
 }
