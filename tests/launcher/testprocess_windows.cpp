@@ -65,8 +65,17 @@ RunResult runProcess(const fs::path &program, const std::string &argv0, const st
     PROCESS_INFORMATION process = {};
     const DWORD flags = CREATE_UNICODE_ENVIRONMENT |
                         (options.belowNormalPriority ? BELOW_NORMAL_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
-    const BOOL started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags,
-                                        &block[0], nullptr, &startup, &process);
+    // Under Wine a new process now and then dies while it is being set up, and the start fails with
+    // ERROR_INTERNAL_ERROR (seen about once in a thousand starts on a busy machine); that is the emulator's,
+    // not the program's, so such a start is tried again.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, &block[0],
+                                 nullptr, &startup, &process);
+        if (started || GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+        std::printf("  (the system failed to set up a new process: started again)\n");
+    }
     CloseHandle(out);
     RunResult result;
     if (!started)
