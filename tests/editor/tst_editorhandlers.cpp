@@ -1,6 +1,7 @@
 #include "editorwindow.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
+#include "startuprecords.h"
 #include "testmain.h"
 
 #include <QClipboard>
@@ -76,35 +77,12 @@ private:
     std::unique_ptr<EditorWindow> form;
 };
 
-// The record texts of a fresh window, key by key.
-static QVector<QPair<QString, QString>> startupTable()
-{
-    QVector<QPair<QString, QString>> t{{"SETCOM", "SETCOM=300,7,N,1,0;"},
-                                       {"SETRS", "SETRS=300,7,N,1,0;"},
-                                       {"SETCAN", "SETCAN=300,7,N,1,0;"},
-                                       {"SETSIM1", "SETSIM1=3759,,,;"},
-                                       {"SETSIM2", "SETSIM2=3759,,,;"}};
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("ADMTEL%1").arg(i), QString("ADMTEL%1=;").arg(i)});
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("CSDTEL%1").arg(i), QString("CSDTEL%1=;").arg(i)});
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("SETURL%1").arg(i), QString("SETURL%1=,1,0;").arg(i)});
-    t.append({{"SETCONF", "SETCONF=0,0,0,0,0,0;"},
-              {"SETID", "SETID=0,;"},
-              {"SETLOG", "SETLOG=0;"},
-              {"SETCSD", "SETCSD=7,0,1;"},
-              {"PASSET", "PASSET=KVR38;"},
-              {"SERVER", "SERVER=0,1,1,1;"}});
-    return t;
-}
-
 void TestEditorHandlers::startupRecords_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("record");
-    for (const auto &kv : startupTable())
-        QTest::newRow(qPrintable(kv.first)) << kv.first << kv.second;
+    for (const QString &record : freshWindowRecords())
+        QTest::newRow(qPrintable(record.section('=', 0, 0))) << record.section('=', 0, 0) << record;
 }
 
 void TestEditorHandlers::startupRecords()
@@ -122,8 +100,8 @@ void TestEditorHandlers::nonLatinDigitsLocale()
     QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
     EditorWindow arabic;
     QLocale::setDefault(previous);
-    for (const auto &kv : startupTable())
-        QCOMPARE(arabic.record(kv.first), kv.second);
+    for (const QString &record : freshWindowRecords())
+        QCOMPARE(arabic.record(record.section('=', 0, 0)), record);
     auto *port = arabic.widget<QSpinBox>("spinBox_portUrl1");
     port->setValue(8080);
     QVERIFY2(!port->text().contains("8080"), qPrintable(port->text()));

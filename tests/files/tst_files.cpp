@@ -4,6 +4,7 @@
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
+#include "startuprecords.h"
 #include "testmain.h"
 #include "testutil.h"
 #include "typing.h"
@@ -22,25 +23,13 @@
 #include <memory>
 
 // The 26 keys in the order of the file's lines.
-static const QStringList &fileKeys()
+static QStringList fileKeys()
 {
-    static const QStringList keys{"SETCOM",  "SETRS",   "SETCAN",  "SETSIM1", "SETSIM2", "ADMTEL1", "ADMTEL2",
-                                  "ADMTEL3", "ADMTEL4", "ADMTEL5", "CSDTEL1", "CSDTEL2", "CSDTEL3", "CSDTEL4",
-                                  "CSDTEL5", "SETURL1", "SETURL2", "SETURL3", "SETURL4", "SETURL5", "SETCONF",
-                                  "SETID",   "SETLOG",  "SETCSD",  "PASSET",  "SERVER"};
+    QStringList keys;
+    for (const QString &record : freshWindowRecords())
+        keys << record.section('=', 0, 0);
     return keys;
 }
-
-// The record texts a fresh main window holds, before any read, load or edit.
-static const QStringList startUpRecords{"SETCOM=300,7,N,1,0;", "SETRS=300,7,N,1,0;", "SETCAN=300,7,N,1,0;",
-                                        "SETSIM1=3759,,,;",    "SETSIM2=3759,,,;",   "ADMTEL1=;",
-                                        "ADMTEL2=;",           "ADMTEL3=;",          "ADMTEL4=;",
-                                        "ADMTEL5=;",           "CSDTEL1=;",          "CSDTEL2=;",
-                                        "CSDTEL3=;",           "CSDTEL4=;",          "CSDTEL5=;",
-                                        "SETURL1=,1,0;",       "SETURL2=,1,0;",      "SETURL3=,1,0;",
-                                        "SETURL4=,1,0;",       "SETURL5=,1,0;",      "SETCONF=0,0,0,0,0,0;",
-                                        "SETID=0,;",           "SETLOG=0;",          "SETCSD=7,0,1;",
-                                        "PASSET=KVR38;",       "SERVER=0,1,1,1;"};
 
 // A complete set that passes the validation, in the file's order.
 static const QStringList plainSet{"SETCOM=9600,8,N,1,0;",
@@ -265,7 +254,7 @@ private slots:
         MessageBoxWatcher watcher;
         save("start.txt");
         QCOMPARE(saveAsked, 1);
-        QCOMPARE(readFile("start.txt"), linesOf(startUpRecords));
+        QCOMPARE(readFile("start.txt"), linesOf(freshWindowRecords()));
         QVERIFY(watcher.boxes().isEmpty());
     }
 
@@ -392,7 +381,7 @@ private slots:
         MessageBoxWatcher watcher;
         load("in.txt");
         QCOMPARE(watcher.texts(), QStringList{"Отсутствует параметр SETCOM"});
-        QCOMPARE(heldRecords(), startUpRecords);
+        QCOMPARE(heldRecords(), freshWindowRecords());
         QCOMPARE(window->parsedParams().size(), 25);
     }
 
@@ -406,7 +395,7 @@ private slots:
         QCOMPARE(watcher.texts(), QStringList{"Отсутствует параметр SETCONF"});
         const int setconf = fileKeys().indexOf("SETCONF");
         QCOMPARE(heldRecords().mid(0, setconf), otherSet().mid(0, setconf));
-        QCOMPARE(heldRecords().mid(setconf), startUpRecords.mid(setconf));
+        QCOMPARE(heldRecords().mid(setconf), freshWindowRecords().mid(setconf));
         QVERIFY(!settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
         QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString());
     }
@@ -472,7 +461,7 @@ private slots:
         MessageBoxWatcher watcher;
         save("set.txt");
         QVERIFY(watcher.boxes().isEmpty());
-        QCOMPARE(readFile("set.txt"), linesOf(startUpRecords));
+        QCOMPARE(readFile("set.txt"), linesOf(freshWindowRecords()));
     }
 
     void fileSizeLimit_data()
@@ -508,7 +497,7 @@ private slots:
         } else {
             checkWindowMessage(watcher, "Файл больше 1 МБ: это не файл параметров");
             QVERIFY(!QTest::currentTestFailed());
-            QCOMPARE(heldRecords(), startUpRecords);
+            QCOMPARE(heldRecords(), freshWindowRecords());
             QVERIFY(window->parsedParams().isEmpty());
         }
         // The file's content reaches the debug output only as a short excerpt.
@@ -589,7 +578,7 @@ private slots:
         QCOMPARE(saveAsked, 1);
         QCOMPARE(openAsked, 1);
         QVERIFY(watcher.boxes().isEmpty());
-        QCOMPARE(heldRecords(), startUpRecords);
+        QCOMPARE(heldRecords(), freshWindowRecords());
         QVERIFY(window->parsedParams().isEmpty());
         QCOMPARE(readFile("set.txt"), linesOf(plainSet));
     }
