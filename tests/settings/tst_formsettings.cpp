@@ -359,12 +359,6 @@ private slots:
                                   << "a;b,c"
                                   << "ab,c"
                                   << "PASSET=ab,c;";
-        // What the serial line cannot carry goes the same way.
-        QTest::newRow("identifier with an accent")
-            << "lineEdit_identityLine" << QString::fromUtf8("Aé,B") << "AB"
-            << "SETID=0,AB;";
-        QTest::newRow("password with an umlaut") << "lineEdit_password" << QString::fromUtf8("pä;ss") << "pss"
-                                                 << "PASSET=pss;";
     }
     void separatorsAreRefused()
     {
