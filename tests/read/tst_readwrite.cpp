@@ -48,7 +48,6 @@ private slots:
     void completeSetEndsTheReadAtOnce();
     void writeArrivesRecordByRecordInSendingOrder();
     void typedIntervalReachesTheModemLifted();
-    void writeThatWouldNotLoadBackSendsNothing();
     void clientAndOffAfterServerAndOn();
     void valueContainingItsOwnKeyIsNoVerdict();
     void modemStoringSetIdInCapitalsGivesOneMessage();
@@ -374,17 +373,6 @@ void TestReadWrite::typedIntervalReachesTheModemLifted()
     QCOMPARE(interval->value(), 5);
     QCOMPARE(boxes->texts(), QStringList());
 }
-void TestReadWrite::writeThatWouldNotLoadBackSendsNothing()
-{
-    // A read of a 2-character password would refuse it: the write says so before it sends anything.
-    startWindow();
-    typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
-    clickWrite();
-    QCOMPARE(boxes->texts(), QStringList{"Недопустимая длина пароля"});
-    QCOMPARE(modem->records(), QByteArrayList());
-    QCOMPARE(modem->param("PASSET"), QString("KVR38"));
-}
-
 void TestReadWrite::clientAndOffAfterServerAndOn()
 {
     modem->setParams(withParam(withParam(sim::SimModem::defaultParams(), "SETCONF", "1,1,0,1,1,1"), "SERVER",
