@@ -3,7 +3,7 @@
 
 using statusline::Outcome;
 
-// The words of the status line where the window tests do not reach: plurals, file paths, the joining.
+// The one thing about the status line's words that the window tests do not reach: the plurals of a count.
 class TestStatusLine : public QObject
 {
     Q_OBJECT
@@ -14,7 +14,6 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("words");
         QTest::newRow("1") << 1 << "1 параметр не совпал";
-        QTest::newRow("3") << 3 << "3 параметра не совпали";
         QTest::newRow("11") << 11 << "11 параметров не совпали";
         QTest::newRow("21") << 21 << "21 параметр не совпал";
         QTest::newRow("22") << 22 << "22 параметра не совпали";
@@ -26,17 +25,6 @@ private slots:
         QFETCH(QString, words);
         QCOMPARE(statusline::describe({Outcome::Mismatched, QTime(10, 31, 2), QString(), count}),
                  "записаны, " + words + " в 10:31:02");
-    }
-
-    void fileByItsNameAndTheWholeLine()
-    {
-        const QString loaded =
-            statusline::describe({Outcome::Loaded, QTime(9, 5, 0), "/home/eng/sets/obj17.txt", 0});
-        QCOMPARE(loaded, QString("загружены из файла obj17.txt в 09:05:00"));
-        QVERIFY(statusline::tellsOrigin(Outcome::Loaded) && !statusline::tellsOrigin(Outcome::LinkLost));
-        QCOMPARE(statusline::line(loaded, "связь с модемом потеряна в 09:40:00"),
-                 QString("Загружены из файла obj17.txt в 09:05:00; связь с модемом потеряна в 09:40:00"));
-        QCOMPARE(statusline::line(statusline::defaults(), QString()), QString("Значения по умолчанию"));
     }
 };
 

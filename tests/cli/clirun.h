@@ -1,5 +1,9 @@
 #pragma once
 
+#include "files/paramfile.h"
+#include "params/formrecords.h"
+#include "params/records.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
@@ -51,4 +55,26 @@ inline CliRun runCli(const QStringList &args, const QStringList &ports = {})
     CliRun run = finishCli(*process);
     run.ms = clock.elapsed();
     return run;
+}
+
+// The parameters in a file's bytes, as a load parses them.
+inline QMap<QString, QString> parseFile(const QByteArray &fileBytes)
+{
+    return records::toParamsMap(records::splitRecords(paramfile::setBytes(fileBytes)));
+}
+
+// What velon-cli says and writes for a set: what a fresh window makes of it.
+struct Expected
+{
+    int status;
+    QStringList messages;
+    QByteArray file; // empty when refused
+};
+
+inline Expected expectedFromFresh(const QMap<QString, QString> &params)
+{
+    const formrecords::Outcome outcome = formrecords::apply(formrecords::startup(), params);
+    if (!outcome.refusal.isEmpty())
+        return {1, outcome.messages, QByteArray()};
+    return {0, outcome.messages, paramfile::fileBytes(outcome.form.recordTexts)};
 }

@@ -33,7 +33,6 @@ private slots:
     void centralGrid();
     void arrangement_data();
     void arrangement();
-    void keptPlaces_data();
     void keptPlaces();
     void gridCells_data();
     void gridCells();
@@ -231,27 +230,19 @@ void TestEditorForm::arrangement()
              qPrintable(arrangement::describe(w, ref)));
 }
 
-// Where the layouts keep the given offset from the page's (or panel's) corner.
-void TestEditorForm::keptPlaces_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QPoint>("topLeft");
-    QTest::newRow("label_52") << "label_52" << QPoint(200, 20);
-    QTest::newRow("groupBox_rs232") << "groupBox_rs232" << QPoint(0, 20);
-    QTest::newRow("groupBox_csdConnection") << "groupBox_csdConnection" << QPoint(20, 30);
-    QTest::newRow("groupBox_numbersOfControlSettings")
-        << "groupBox_numbersOfControlSettings" << QPoint(20, 30);
-    QTest::newRow("groupBox_URL") << "groupBox_URL" << QPoint(20, 20);
-}
-
+// Where the layouts keep the given offset from the page's corner.
 void TestEditorForm::keptPlaces()
 {
-    QFETCH(QString, name);
-    QFETCH(QPoint, topLeft);
-    QWidget *w = form->widget(name);
-    QVERIFY(w);
-    form->showTabOf(w);
-    QCOMPARE(w->pos(), topLeft);
+    const QVector<QPair<const char *, QPoint>> places{{"label_52", {200, 20}},
+                                                      {"groupBox_rs232", {0, 20}},
+                                                      {"groupBox_csdConnection", {20, 30}},
+                                                      {"groupBox_numbersOfControlSettings", {20, 30}},
+                                                      {"groupBox_URL", {20, 20}}};
+    for (const auto &place : places) {
+        QWidget *w = form->widget(place.first);
+        form->showTabOf(w);
+        QVERIFY2(w->pos() == place.second, place.first);
+    }
 }
 
 void TestEditorForm::gridCells_data()

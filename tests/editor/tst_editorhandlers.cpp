@@ -1,6 +1,7 @@
 #include "editorwindow.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
+#include "startuprecords.h"
 #include "testmain.h"
 
 #include <QClipboard>
@@ -58,10 +59,8 @@ private slots:
     void urlRows();
     void intervalLift_data();
     void intervalLift();
-    void intervalTyping_data();
-    void intervalTyping();
-    void spinBoxesTakeTheNumber_data();
-    void spinBoxesTakeTheNumber();
+    void spinBoxTyping_data();
+    void spinBoxTyping();
     void clientServer();
     void clientServerFromCode();
     void serverSpinBoxes();
@@ -78,35 +77,12 @@ private:
     std::unique_ptr<EditorWindow> form;
 };
 
-// The record texts of a fresh window, key by key.
-static QVector<QPair<QString, QString>> startupTable()
-{
-    QVector<QPair<QString, QString>> t{{"SETCOM", "SETCOM=300,7,N,1,0;"},
-                                       {"SETRS", "SETRS=300,7,N,1,0;"},
-                                       {"SETCAN", "SETCAN=300,7,N,1,0;"},
-                                       {"SETSIM1", "SETSIM1=3759,,,;"},
-                                       {"SETSIM2", "SETSIM2=3759,,,;"}};
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("ADMTEL%1").arg(i), QString("ADMTEL%1=;").arg(i)});
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("CSDTEL%1").arg(i), QString("CSDTEL%1=;").arg(i)});
-    for (int i = 1; i <= 5; ++i)
-        t.append({QString("SETURL%1").arg(i), QString("SETURL%1=,1,0;").arg(i)});
-    t.append({{"SETCONF", "SETCONF=0,0,0,0,0,0;"},
-              {"SETID", "SETID=0,;"},
-              {"SETLOG", "SETLOG=0;"},
-              {"SETCSD", "SETCSD=7,0,1;"},
-              {"PASSET", "PASSET=KVR38;"},
-              {"SERVER", "SERVER=0,1,1,1;"}});
-    return t;
-}
-
 void TestEditorHandlers::startupRecords_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("record");
-    for (const auto &kv : startupTable())
-        QTest::newRow(qPrintable(kv.first)) << kv.first << kv.second;
+    for (const QString &record : freshWindowRecords())
+        QTest::newRow(qPrintable(record.section('=', 0, 0))) << record.section('=', 0, 0) << record;
 }
 
 void TestEditorHandlers::startupRecords()
@@ -124,8 +100,8 @@ void TestEditorHandlers::nonLatinDigitsLocale()
     QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
     EditorWindow arabic;
     QLocale::setDefault(previous);
-    for (const auto &kv : startupTable())
-        QCOMPARE(arabic.record(kv.first), kv.second);
+    for (const QString &record : freshWindowRecords())
+        QCOMPARE(arabic.record(record.section('=', 0, 0)), record);
     auto *port = arabic.widget<QSpinBox>("spinBox_portUrl1");
     port->setValue(8080);
     QVERIFY2(!port->text().contains("8080"), qPrintable(port->text()));
@@ -482,106 +458,69 @@ void TestEditorHandlers::intervalLift()
     QCOMPARE(form->record(key), key + "=,1,10;");
 }
 
-void TestEditorHandlers::intervalTyping_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("then");
-    QTest::addColumn<int>("box");       // what the box shows afterwards
-    QTest::addColumn<QString>("field"); // the record's interval field afterwards
-    // While the engineer types, the box holds what was typed; the record never holds 1 to 9.
-    QTest::newRow("60") << 1 << "60"
-                        << "" << 60 << "60";
-    QTest::newRow("10") << 2 << "10"
-                        << "" << 10 << "10";
-    QTest::newRow("15") << 3 << "15"
-                        << "" << 15 << "15";
-    QTest::newRow("120") << 4 << "120"
-                         << "" << 120 << "120";
-    QTest::newRow("25 over the old value") << 5 << "25"
-                                           << "" << 25 << "25";
-    QTest::newRow("a first 1, not yet ended") << 1 << "1"
-                                              << "" << 1 << "10";
-    QTest::newRow("0 stays") << 2 << "0"
-                             << "" << 0 << "0";
-    QTest::newRow("+5") << 3 << "+5"
-                        << "" << 5 << "10";
-    QTest::newRow("007") << 4 << "007"
-                         << "" << 7 << "10";
-    // The box itself is put right when the edit ends, or when the arrows or the program set it.
-    QTest::newRow("5, Enter") << 5 << "5"
-                              << "enter" << 10 << "10";
-    QTest::newRow("007, Enter") << 1 << "007"
-                                << "enter" << 10 << "10";
-    QTest::newRow("5, focus leaves") << 2 << "5"
-                                     << "focus" << 10 << "10";
-    QTest::newRow("60, Enter") << 3 << "60"
-                               << "enter" << 60 << "60";
-    QTest::newRow("5, arrow up") << 4 << "5"
-                                 << "up" << 10 << "10";
-    QTest::newRow("5, then 3 from the program") << 5 << "5"
-                                                << "program 3" << 10 << "10";
-    QTest::newRow("5 pasted") << 1 << ""
-                              << "paste 5" << 5 << "10";
-    QTest::newRow("5 pasted, Enter") << 2 << ""
-                                     << "paste 5, enter" << 10 << "10";
-}
-
-void TestEditorHandlers::intervalTyping()
-{
-    QFETCH(int, row);
-    QFETCH(QString, typed);
-    QFETCH(QString, then);
-    QFETCH(int, box);
-    QFETCH(QString, field);
-    auto *interval = form->widget<QSpinBox>(QString("spinBox_intervalUrl%1").arg(row));
-    form->showTabOf(interval);
-    QApplication::setActiveWindow(form->window.get());
-    interval->setFocus();
-    QTRY_VERIFY(interval->hasFocus());
-    interval->setValue(30);
-    typeOver(interval, typed);
-    if (then.startsWith("paste")) {
-        QApplication::clipboard()->setText(then.section(' ', 1, 1).remove(','));
-        interval->selectAll();
-        QTest::keyClick(interval, Qt::Key_V, Qt::ControlModifier);
-    }
-    if (then.endsWith("enter"))
-        QTest::keyClick(interval, Qt::Key_Return);
-    else if (then == "focus")
-        form->widget<QLineEdit>(QString("lineEdit_url%1").arg(row))->setFocus();
-    else if (then == "up")
-        QTest::keyClick(interval, Qt::Key_Up);
-    else if (then.startsWith("program"))
-        interval->setValue(then.section(' ', 1).toInt());
-    QCOMPARE(interval->value(), box);
-    QCOMPARE(form->record(QString("SETURL%1").arg(row)), QString("SETURL%1=,1,%2;").arg(row).arg(field));
-}
-
-void TestEditorHandlers::spinBoxesTakeTheNumber_data()
+void TestEditorHandlers::spinBoxTyping_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<int>("shown"); // the box's value afterwards
     QTest::addColumn<QString>("record");
-    // The box accepts a sign and leading zeros; the modem gets the number.
-    auto row = [](const char *box, const char *typed, const char *record) {
-        QTest::newRow(typed) << QString(box) << QString(typed) << QString(record);
+    const auto row = [](const char *name, const char *box, const char *typed, const char *then, int shown,
+                        const char *record) {
+        QTest::newRow(name) << QString(box) << QString(typed) << QString(then) << shown << QString(record);
     };
-    row("spinBox_portUrl2", "+8080", "SETURL2=,8080,0;");
-    row("spinBox_portUrl3", "00021", "SETURL3=,21,0;");
-    row("spinBox_intervalUrl4", "+60", "SETURL4=,1,60;");
-    row("spinBox_timeout", "+5", "SERVER=0,1,5,1;");
-    row("spinBox_rebootInterval", "007", "SERVER=0,1,1,7;");
+    // While the engineer types, an interval box holds what was typed; the record never holds 1 to 9.
+    row("60", "spinBox_intervalUrl1", "60", "", 60, "SETURL1=,1,60;");
+    row("a first 1, not yet ended", "spinBox_intervalUrl1", "1", "", 1, "SETURL1=,1,10;");
+    row("0 stays", "spinBox_intervalUrl2", "0", "", 0, "SETURL2=,1,0;");
+    // The boxes take a sign and leading zeros; the modem gets the number in plain decimal.
+    row("+5", "spinBox_intervalUrl3", "+5", "", 5, "SETURL3=,1,10;");
+    row("007", "spinBox_intervalUrl4", "007", "", 7, "SETURL4=,1,10;");
+    row("port +8080", "spinBox_portUrl2", "+8080", "", 8080, "SETURL2=,8080,0;");
+    row("port 00021", "spinBox_portUrl3", "00021", "", 21, "SETURL3=,21,0;");
+    row("time-out +5", "spinBox_timeout", "+5", "", 5, "SERVER=0,1,5,1;");
+    row("reboot interval 007", "spinBox_rebootInterval", "007", "", 7, "SERVER=0,1,1,7;");
+    // An interval box itself is put right when the edit ends, or when the arrows or the program set it.
+    row("5, Enter", "spinBox_intervalUrl5", "5", "enter", 10, "SETURL5=,1,10;");
+    row("007, Enter", "spinBox_intervalUrl1", "007", "enter", 10, "SETURL1=,1,10;");
+    row("5, focus leaves", "spinBox_intervalUrl2", "5", "focus", 10, "SETURL2=,1,10;");
+    row("60, Enter", "spinBox_intervalUrl3", "60", "enter", 60, "SETURL3=,1,60;");
+    row("5, arrow up", "spinBox_intervalUrl4", "5", "up", 10, "SETURL4=,1,10;");
+    row("5, then 3 from the program", "spinBox_intervalUrl5", "5", "program 3", 10, "SETURL5=,1,10;");
+    row("5 pasted", "spinBox_intervalUrl1", "", "paste 5", 5, "SETURL1=,1,10;");
+    row("5 pasted, Enter", "spinBox_intervalUrl2", "", "paste 5, enter", 10, "SETURL2=,1,10;");
 }
 
-void TestEditorHandlers::spinBoxesTakeTheNumber()
+void TestEditorHandlers::spinBoxTyping()
 {
     QFETCH(QString, box);
     QFETCH(QString, typed);
+    QFETCH(QString, then);
+    QFETCH(int, shown);
     QFETCH(QString, record);
     auto *spin = form->widget<QSpinBox>(box);
+    form->showTabOf(spin);
+    QApplication::setActiveWindow(form->window.get());
+    spin->setFocus();
+    QTRY_VERIFY(spin->hasFocus());
+    spin->setValue(30);
     typeOver(spin, typed);
-    QCOMPARE(spin->text(), typed);
+    if (then.isEmpty())
+        QCOMPARE(spin->text(), typed);
+    if (then.startsWith("paste")) {
+        QApplication::clipboard()->setText(then.section(' ', 1, 1).remove(','));
+        spin->selectAll();
+        QTest::keyClick(spin, Qt::Key_V, Qt::ControlModifier);
+    }
+    if (then.endsWith("enter"))
+        QTest::keyClick(spin, Qt::Key_Return);
+    else if (then == "focus")
+        form->widget("lineEdit_commandToModem")->setFocus();
+    else if (then == "up")
+        QTest::keyClick(spin, Qt::Key_Up);
+    else if (then.startsWith("program"))
+        spin->setValue(then.section(' ', 1).toInt());
+    QCOMPARE(spin->value(), shown);
     QCOMPARE(form->record(record.section('=', 0, 0)), record);
 }
 

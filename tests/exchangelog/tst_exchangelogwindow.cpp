@@ -4,6 +4,7 @@
 #include "params/records.h"
 #include "simfixture.h"
 #include "testmain.h"
+#include "testutil.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,10 +27,7 @@ class TestExchangeLogWindow : public QObject
 
     template <class W = QWidget> W *widget(const char *name, QWidget *in = nullptr) const
     {
-        W *w = (in ? in : f->window())->findChild<W *>(name);
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return child<W>(in ? in : f->window(), name);
     }
     QWidget *openLog() const
     {
@@ -46,11 +44,6 @@ class TestExchangeLogWindow : public QObject
         const QString text =
             widget<QPlainTextEdit>("plainTextEdit_log", f->window()->exchangeLogWindow())->toPlainText();
         return text.isEmpty() ? QStringList() : text.split('\n');
-    }
-    static QString fileText(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString("(not written)");
     }
 
 private slots:
@@ -125,9 +118,11 @@ private slots:
         };
         window->setFileDialogs(dialogs);
         widget<QToolButton>("toolButton_save", logWindow)->click();
-        QCOMPARE(fileText(dir.filePath("Сохранить журнал обмена.txt")), shownLines().join('\n') + '\n');
+        QCOMPARE(QString::fromUtf8(readBytes(dir.filePath("Сохранить журнал обмена.txt"))),
+                 shownLines().join('\n') + '\n');
         widget<QAction>("action_saveDebugConsole")->trigger();
-        const QString console = fileText(dir.filePath("Сохранить отладочную консоль.txt"));
+        const QString console =
+            QString::fromUtf8(readBytes(dir.filePath("Сохранить отладочную консоль.txt")));
         QCOMPARE(console, widget<QTextBrowser>("textBrowser")->toPlainText() + '\n');
         QVERIFY(console.endsWith("   GSM: CREG1\n"));
 

@@ -3,30 +3,18 @@
 #include "params/linecodec.h"
 #include "readonlyfolder.h"
 #include "testmain.h"
+#include "testutil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextCodec>
 
-static QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 // The text in UTF-16 of the given byte order, after its byte-order mark.
 static QByteArray utf16(const char *order, const QString &text)
 {
     const QByteArray mark = QByteArray(order) == "UTF-16LE" ? "\xff\xfe" : "\xfe\xff";
     return mark + QTextCodec::codecForName(order)->fromUnicode(text);
-}
-
-static void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 class TestParamFile : public QObject
@@ -84,25 +72,15 @@ private slots:
 
     void fileTextKeepsLines() { QCOMPARE(paramfile::fileText("A;\r\nB;\n"), QString("A;\nB;\n")); }
 
-    void debugExcerpt()
-    {
-        QCOMPARE(paramfile::debugExcerpt("SETLOG=0;"), QString("SETLOG=0;"));
-        const QString big = QString(100000, 'x');
-        const QString excerpt = paramfile::debugExcerpt(big);
-        QVERIFY(excerpt.startsWith(QString(300, 'x')));
-        QVERIFY2(excerpt.size() < 400, qPrintable(excerpt));
-        QVERIFY(excerpt.contains("100000"));
-    }
-
     void saveReplacesTheWholeFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("set.txt");
         QCOMPARE(paramfile::save(path, "SETLOG=0;\n"), paramfile::SaveResult::Saved);
-        QCOMPARE(contentOf(path), QByteArray("SETLOG=0;\n"));
-        writeFile(path, QByteArray(500, 'x'));
+        QCOMPARE(readBytes(path), QByteArray("SETLOG=0;\n"));
+        QVERIFY(writeBytes(path, QByteArray(500, 'x')));
         QCOMPARE(paramfile::save(path, "SETLOG=1;\n"), paramfile::SaveResult::Saved);
-        QCOMPARE(contentOf(path), QByteArray("SETLOG=1;\n"));
+        QCOMPARE(readBytes(path), QByteArray("SETLOG=1;\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.txt"});
     }
 
@@ -128,7 +106,7 @@ private slots:
         // cannot be made at all.
         QTemporaryDir dir;
         const QString path = dir.filePath("set.txt");
-        writeFile(path, "SETLOG=1;\n");
+        QVERIFY(writeBytes(path, "SETLOG=1;\n"));
         paramfile::SaveResult over, fresh;
         {
             ReadOnlyFolder readOnly(dir.path());
@@ -138,7 +116,7 @@ private slots:
             fresh = paramfile::save(dir.filePath("new.txt"), "SETLOG=0;\n");
         }
         QCOMPARE(over, paramfile::SaveResult::Saved);
-        QCOMPARE(contentOf(path), QByteArray("SETLOG=0;\n"));
+        QCOMPARE(readBytes(path), QByteArray("SETLOG=0;\n"));
         QCOMPARE(fresh, paramfile::SaveResult::OpenFailed);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.txt"});
     }
@@ -148,7 +126,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("set.txt");
         const QByteArray old("SETLOG=1;\nSETCSD=0,0,1;\n");
-        writeFile(path, old);
+        QVERIFY(writeBytes(path, old));
         const QByteArray longer = QByteArray(200, 'y') + '\n';
         paramfile::SaveResult result;
         {
@@ -157,7 +135,7 @@ private slots:
             result = paramfile::save(path, longer);
         }
         QCOMPARE(result, paramfile::SaveResult::WriteFailed);
-        QCOMPARE(contentOf(path), old);
+        QCOMPARE(readBytes(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"set.txt"});
     }
 };

@@ -2,6 +2,7 @@
 #include "link/trafficlog.h"
 #include "simfixture.h"
 #include "testmain.h"
+#include "testutil.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,13 +22,7 @@ class TestLink : public QObject
 
     std::unique_ptr<SimFixture> f;
 
-    template <class W> W *widget(const char *name) const
-    {
-        W *w = f->window()->findChild<W *>(name);
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
+    template <class W> W *widget(const char *name) const { return child<W>(f->window(), name); }
     QComboBox *portList() const { return widget<QComboBox>("comboBox_portList"); }
     QSerialPort *port() const { return f->window()->serialPort(); }
 

@@ -57,8 +57,6 @@ private slots:
     void stopsAndWarnings();
     void everyMissingKeyStopsAtThatKey();
     void numbersThatAreNoNumbersGiveZero();
-    void loadBackBlocks_data();
-    void loadBackBlocks();
     void formRecords_data();
     void formRecords();
 };
@@ -290,46 +288,11 @@ void TestParamCheck::numbersThatAreNoNumbersGiveZero()
     QCOMPARE(paramcheck::toNumber("-5"), -5);
 }
 
-void TestParamCheck::loadBackBlocks_data()
-{
-    QTest::addColumn<QString>("record"); // held instead of the good one of its key; no key: that key missing
-    QTest::addColumn<QString>("message");
-    auto row = [](const char *name, const QString &record, const char *message) {
-        QTest::newRow(name) << record << QString::fromUtf8(message);
-    };
-    const char *password = "Недопустимая длина пароля";
-    row("good set", "SETCOM=9600,8,N,1,0;", "");
-    row("password of 3", "PASSET=abc;", password);
-    row("password of 4", "PASSET=abcd;", "");
-    row("password of 7", "PASSET=abcdefg;", "");
-    row("password of 8", "PASSET=abcdefgh;", password);
-    row("empty password", "PASSET=;", password);
-    row("unknown SIM mode keeps the old one", "SETCONF=5,0,0,0,0,0;", "Неверное значение sim1Mode 5");
-    row("over-long number is still taken", "ADMTEL2=1234567890123;", "");
-    row("missing record", "SETCOM", "Отсутствует параметр SETCOM");
-    row("wrong structure", "SETURL2=a,b;", "Неверная структура параметра SETURL2");
-    row("identifier with a separator", "SETID=1,a,b;", "Неверный формат параметра SETID");
-    row("server port 0", "SERVER=0,0,1,1;", "Неверное значение: порт");
-}
-
-void TestParamCheck::loadBackBlocks()
-{
-    QFETCH(QString, record);
-    QFETCH(QString, message);
-    const QString key = record.section('=', 0, 0);
-    const Map set = goodSet();
-    QStringList texts;
-    for (const QString &k : records::paramsKeyList())
-        texts << (k != key               ? records::buildRecord(k, {set.value(k)})
-                  : record.contains('=') ? record
-                                         : QString());
-    QCOMPARE(loadback::blockingMessage(texts), message);
-}
-
-// What a fresh window's form holds for one key after the good set, with one record changed, was validated.
+// What a fresh window's form holds for one key after the good set, with one record changed, was validated;
+// the refusal is also what a save or write of the changed set would say.
 void TestParamCheck::formRecords_data()
 {
-    QTest::addColumn<QString>("record"); // replaces the good one of its key
+    QTest::addColumn<QString>("record"); // replaces the good one of its key; a bare key: that key missing
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("held");
     QTest::addColumn<QString>("refusal");
@@ -338,6 +301,8 @@ void TestParamCheck::formRecords_data()
         QTest::newRow(name) << QString::fromUtf8(record) << key << QString::fromUtf8(held)
                             << QString::fromUtf8(refusal);
     };
+    const char *password = "Недопустимая длина пароля";
+    row("good set", "SETCOM=9600,8,N,1,0;", "SETCOM", "SETCOM=9600,8,N,1,0;", "");
     row("interval 1 to 9 lifted", "SETURL1=example.org,8080,5;", "SETURL1", "SETURL1=example.org,8080,10;",
         "");
     row("interval clamped", "SETURL1=a,8080,2000;", "SETURL1", "SETURL1=a,8080,1440;", "");
@@ -352,8 +317,16 @@ void TestParamCheck::formRecords_data()
     row("unknown SIM mode keeps the previous", "SETCONF=5,2,1,1,0,1;", "SETCONF", "SETCONF=0,2,1,1,0,1;",
         "Неверное значение sim1Mode 5");
     row("unknown flag ignored", "SETCONF=1,2,1,2,1,1;", "SETCONF", "SETCONF=1,2,1,0,1,1;", "");
-    row("password of wrong length keeps the previous", "PASSET=abc;", "PASSET", "PASSET=KVR38;",
-        "Недопустимая длина пароля");
+    row("password of 3 keeps the previous", "PASSET=abc;", "PASSET", "PASSET=KVR38;", password);
+    row("password of 4", "PASSET=abcd;", "PASSET", "PASSET=abcd;", "");
+    row("password of 7", "PASSET=abcdefg;", "PASSET", "PASSET=abcdefg;", "");
+    row("password of 8", "PASSET=abcdefgh;", "PASSET", "PASSET=KVR38;", password);
+    row("empty password", "PASSET=;", "PASSET", "PASSET=KVR38;", password);
+    row("missing record", "SETCOM", "SETCOM", "SETCOM=300,7,N,1,0;", "Отсутствует параметр SETCOM");
+    row("wrong structure", "SETURL2=a,b;", "SETURL2", "SETURL2=,1,0;",
+        "Неверная структура параметра SETURL2");
+    row("identifier with a separator", "SETID=1,a,b;", "SETID", "SETID=0,;",
+        "Неверный формат параметра SETID");
     row("stop keeps later keys", "SETCOM=115200,8,X,1,0;", "SETRS", "SETRS=300,7,N,1,0;",
         "Неверное значение параметра SETCOM: Parity");
     row("stop takes what came before", "SETCOM=115200,8,X,1,0;", "SETCOM", "SETCOM=115200,8,N,1,0;",
@@ -369,11 +342,19 @@ void TestParamCheck::formRecords()
     QFETCH(QString, held);
     QFETCH(QString, refusal);
     Map set = goodSet();
-    const records::KeyValue kv = records::splitRecord(record.chopped(1));
-    set.insert(kv.key, kv.value);
+    if (record.contains('=')) {
+        const records::KeyValue kv = records::splitRecord(record.chopped(1));
+        set.insert(kv.key, kv.value);
+    } else {
+        set.remove(record);
+    }
     const formrecords::Outcome outcome = formrecords::apply(formrecords::startup(), set);
     QCOMPARE(outcome.form.recordTexts.value(records::paramsKeyList().indexOf(key)), held);
     QCOMPARE(outcome.refusal, refusal);
+    QStringList texts;
+    for (const QString &k : records::paramsKeyList())
+        texts << (set.contains(k) ? records::buildRecord(k, {set.value(k)}) : QString());
+    QCOMPARE(loadback::blockingMessage(texts), refusal);
 }
 
 VELON_TEST_MAIN(TestParamCheck)

@@ -2,6 +2,7 @@
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
+#include "testutil.h"
 #include "typing.h"
 
 #include <QClipboard>
@@ -31,13 +32,7 @@ class TestFormSettings : public QObject
     std::unique_ptr<FormSettings> dialog;
     std::unique_ptr<QSignalSpy> setid, setlog, setcsd, passet;
 
-    template <typename T> T *widget(const char *name) const
-    {
-        T *w = dialog->findChild<T *>(name);
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
+    template <typename T> T *widget(const char *name) const { return child<T>(dialog.get(), name); }
     QRadioButton *identitySwitch() const { return widget<QRadioButton>("radioButton_identitySwitch"); }
     QLineEdit *identityLine() const { return widget<QLineEdit>("lineEdit_identityLine"); }
     QRadioButton *sendLogFile() const { return widget<QRadioButton>("radioButton_sendLogFile"); }
@@ -364,12 +359,6 @@ private slots:
                                   << "a;b,c"
                                   << "ab,c"
                                   << "PASSET=ab,c;";
-        // What the serial line cannot carry goes the same way.
-        QTest::newRow("identifier with an accent")
-            << "lineEdit_identityLine" << QString::fromUtf8("Aé,B") << "AB"
-            << "SETID=0,AB;";
-        QTest::newRow("password with an umlaut") << "lineEdit_password" << QString::fromUtf8("pä;ss") << "pss"
-                                                 << "PASSET=pss;";
     }
     void separatorsAreRefused()
     {

@@ -3,6 +3,7 @@
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
 #include "testmain.h"
+#include "testutil.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,10 +20,7 @@ class TestSettingsRoundTrip : public QObject
 
     template <typename T> T *dialogWidget(const char *name) const
     {
-        T *w = window->settingsWindow()->findChild<T *>(name);
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return child<T>(window->settingsWindow(), name);
     }
 
 private slots:

@@ -59,3 +59,13 @@ private:
     std::unique_ptr<MainWindow> win;
     qint64 constructionMs = -1;
 };
+
+// The set with the value of one key replaced.
+inline sim::ParamList withParam(sim::ParamList params, const QString &key, const QString &value)
+{
+    for (auto &kv : params) {
+        if (kv.first == key)
+            kv.second = value;
+    }
+    return params;
+}
