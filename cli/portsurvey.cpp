@@ -1,7 +1,7 @@
 #include "cli/portsurvey.h"
 
 #include "link/handshake.h"
-#include "link/sendtiming.h"
+#include "link/linepacer.h"
 #include "params/linecodec.h"
 
 #include <QEventLoop>
@@ -56,9 +56,9 @@ public:
         const qint64 count = port.write(linecodec::encode(handshake::probe()));
         port.flush();
         // As in the window's search: the probe's time starts when the probe has left the line.
-        const qint64 now = sendtiming::nowNs();
-        const int leavesInMs = sendtiming::waitMs(sendtiming::leavesAt(0, now, qMax<qint64>(count, 0)), now);
-        timer.start(leavesInMs + handshake::probeWaitMs);
+        LinePacer pacer;
+        pacer.handedOver(qMax<qint64>(count, 0));
+        timer.start(pacer.msUntilLeft() + handshake::probeWaitMs);
     }
 
 signals:

@@ -31,11 +31,6 @@ QString serverModeAfterServerClick(bool checked)
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-bool intervalNeedsLift(const QString &minutes)
-{
-    return intervalNeedsLift(minutes.toInt());
-}
-
 bool intervalNeedsLift(int minutes)
 {
     return minutes != 0 && minutes < shortestInterval;

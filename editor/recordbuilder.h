@@ -18,8 +18,7 @@ QString serverModeAfterServerClick(bool checked);
 
 // The modem takes 0 (no reports) or 10 to 1440 minutes: 1 to 9 are lifted to this.
 constexpr int shortestInterval = 10;
-// True for an interval spin box value (decimal text) that has to be lifted to shortestInterval.
-bool intervalNeedsLift(const QString &minutes);
+// True for an interval spin box value that has to be lifted to shortestInterval.
 bool intervalNeedsLift(int minutes);
 // The record's interval field for a spin box value: the box may hold 1 to 9 while the engineer types, the
 // record never does.

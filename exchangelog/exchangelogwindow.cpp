@@ -147,10 +147,7 @@ void ExchangeLogWindow::on_toolButton_save_clicked()
 
 bool saveLines(QWidget *parent, const QString &fileName, const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += line.toUtf8() + '\n';
-    if (paramfile::save(fileName, bytes) == paramfile::SaveResult::Saved)
+    if (paramfile::save(fileName, paramfile::fileBytes(lines)) == paramfile::SaveResult::Saved)
         return true;
     QMessageBox::information(parent, QString(), QObject::tr("Не удалось сохранить файл"), QMessageBox::Ok);
     return false;

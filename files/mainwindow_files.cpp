@@ -73,15 +73,14 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
         reportStatus(statusline::Outcome::FileNotRead, fileName);
         return;
     }
-    const QByteArray &bytes = file.bytes;
-    const QString fileToString = paramfile::fileText(bytes);
+    const QString fileToString = paramfile::fileText(file.bytes);
     const QString excerpt = paramfile::debugExcerpt(fileToString);
     qDebug() << "fileToString" << excerpt;
     qDebug() << "fileToStringList" << excerpt.split('\n');
 
     qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
     // The parser decodes with the line codec, so the text goes to it in that codec.
-    const QByteArray set = paramfile::setBytes(bytes);
+    const QByteArray set = paramfile::setBytesOfText(fileToString);
     if (set.isEmpty()) {
         QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
         reportStatus(statusline::Outcome::FileNotRead, fileName);

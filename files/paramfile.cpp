@@ -52,7 +52,12 @@ QString withoutLineBreaks(const QString &text)
 
 QByteArray setBytes(const QByteArray &fileBytes)
 {
-    return linecodec::encode(withoutLineBreaks(fileText(fileBytes)));
+    return setBytesOfText(fileText(fileBytes));
+}
+
+QByteArray setBytesOfText(const QString &fileText)
+{
+    return linecodec::encode(withoutLineBreaks(fileText));
 }
 
 ReadFile read(const QString &fileName)

@@ -25,6 +25,8 @@ QString withoutLineBreaks(const QString &text);
 
 // The bytes a load hands to the parser: the file's text without line breaks, in the line's encoding.
 QByteArray setBytes(const QByteArray &fileBytes);
+// The same for a file's text already decoded by fileText().
+QByteArray setBytesOfText(const QString &fileText);
 
 enum class ReadResult { Read, NotOpened, TooLarge };
 struct ReadFile

@@ -12,6 +12,11 @@ void LinePacer::handedOver(qint64 count)
     leavesAtNs = sendtiming::leavesAt(leavesAtNs, sendtiming::nowNs(), count);
 }
 
+int LinePacer::msUntilLeft() const
+{
+    return sendtiming::waitMs(leavesAtNs, sendtiming::nowNs());
+}
+
 bool LinePacer::waitUntilLeft(QSerialPort *port)
 {
     // Bytes Qt could not hand over yet are not on their way; give the event loop a turn for them.
@@ -22,7 +27,7 @@ bool LinePacer::waitUntilLeft(QSerialPort *port)
             return false;
         }
     }
-    const int ms = sendtiming::waitMs(leavesAtNs, sendtiming::nowNs());
+    const int ms = msUntilLeft();
     if (ms > 0 && !waitMs(ms)) {
         drain(port);
         return false;
@@ -39,7 +44,7 @@ void LinePacer::drain(QSerialPort *port)
         if (!port->waitForBytesWritten(100))
             break;
     }
-    const int ms = sendtiming::waitMs(leavesAtNs, sendtiming::nowNs());
+    const int ms = msUntilLeft();
     if (ms > 0)
         QThread::msleep(ulong(ms));
     leavesAtNs = 0;

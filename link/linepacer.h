@@ -12,6 +12,8 @@ class LinePacer
 public:
     // count bytes were handed to port's driver (written and flushed) just now.
     void handedOver(qint64 count);
+    // Whole milliseconds from now until everything handed over has left (margin included); 0 when it has.
+    int msUntilLeft() const;
     // Waits, with the event loop running, until everything handed over has left. When the application is
     // quitting the event loop no longer waits: then it blocks for the rest and returns false.
     bool waitUntilLeft(QSerialPort *port);

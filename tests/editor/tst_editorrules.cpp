@@ -96,7 +96,6 @@ void TestEditorRules::intervalLift()
     QFETCH(QString, minutes);
     QFETCH(bool, lifted);
     QFETCH(QString, field);
-    QCOMPARE(recordbuilder::intervalNeedsLift(minutes), lifted);
     QCOMPARE(recordbuilder::intervalNeedsLift(minutes.toInt()), lifted);
     QCOMPARE(recordbuilder::intervalField(minutes.toInt()), field);
     QCOMPARE(recordbuilder::shortestInterval, 10);
