@@ -550,9 +550,10 @@ int onModems(const QString &file, const Options &options, const QString &command
     return finish(report, options);
 }
 
-QString portLine(const portsurvey::Port &port, QJsonArray *json)
+// infos: the system's ports by path, looked up once (each lookup by name walks every port).
+QString portLine(const portsurvey::Port &port, const QMap<QString, QSerialPortInfo> &infos, QJsonArray *json)
 {
-    const QSerialPortInfo info(port.name);
+    const QSerialPortInfo info = infos.value(port.name);
     QString state, verdict;
     if (port.answered) {
         state = "answered";
@@ -598,8 +599,11 @@ int ports(const Options &options)
     bool anyModem = false;
     QString lines;
     QJsonArray json;
+    QMap<QString, QSerialPortInfo> infos;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        infos.insert(info.systemLocation(), info);
     for (const portsurvey::Port &port : portnames::survey(paths)) {
-        lines += portLine(port, &json) + '\n';
+        lines += portLine(port, infos, &json) + '\n';
         anyModem = anyModem || port.answered;
     }
     const int status = anyModem ? ok : noLink;

@@ -2,8 +2,11 @@
 
 #include "link/portlist.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QSerialPortInfo>
 
 namespace portnames {
@@ -31,9 +34,16 @@ QString stablePath(const QString &path)
 
 QStringList available()
 {
+    // Names are looked up all at once: a lookup by name walks every port of the system.
+    QMap<QString, QString> locations;
+    const QStringList names = portlist::availablePortNames();
+    if (std::any_of(names.begin(), names.end(), [](const QString &name) { return !name.startsWith('/'); })) {
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            locations.insert(info.portName(), info.systemLocation());
+    }
     QStringList paths;
-    for (const QString &name : portlist::availablePortNames())
-        paths.append(fullPath(name));
+    for (const QString &name : names)
+        paths.append(name.startsWith('/') ? name : locations.value(name, "/dev/" + name));
     return paths;
 }
 
