@@ -88,6 +88,11 @@ private slots:
         // set.txt differs from the modem in ADMTEL3, and in SETURL2 only by the lift.
         QVERIFY(writeBytes(dir.filePath("set.txt"), fileOf(withParam(modemSet, "ADMTEL3", "+79990001122"))));
         QVERIFY(writeBytes(dir.filePath("bad.txt"), fileOf(withParam(modemSet, "SETLOG", "2"))));
+        QVERIFY(writeBytes(dir.filePath("tab.txt"), fileOf(withParam(modemSet, "SETID", "1,a\tb\\c"))));
+        // Windows-1251, as an older spreadsheet saves it; the second row makes the set fail the check.
+        QVERIFY(writeBytes(dir.filePath("values.csv"),
+                           linecodec::encode("IMEI;SETID;SETLOG\r\n1;\"1,Склад\";0\r\n2;1,b;2\r\n")));
+        QVERIFY(writeBytes(dir.filePath("unknown.csv"), "IMEI,SETIDX\n1,2\n"));
     }
     void cleanupTestCase() { f.reset(); }
 
@@ -168,6 +173,18 @@ private slots:
             {}, {"READALL;"}, {}, dir.filePath("stdout.txt"));
         row("check into a FIFO", {"check", set, "--out", dir.filePath("out.fifo")}, {}, 0,
             expectedFromFresh(parseFile(readBytes(set))).file, {}, {});
+        row("diff escapes tab and backslash", {"diff", dir.filePath("tab.txt"), "--port", port}, {}, 1,
+            "SETURL2\texample.net,8080,5\texample.net,8080,10\nSETID\t1,OBJ-17\t1,a\\tb\\\\c\n", {},
+            {"READALL;"});
+        row("check --values, a row the check refuses", {"check", set, "--values", dir.filePath("values.csv")},
+            {}, 1, {}, {"2: Неверное значение параметра SETLOG"}, {});
+        row("check --values, a key that is none", {"check", set, "--values", dir.filePath("unknown.csv")}, {},
+            1, {},
+            {"Таблица значений " + dir.filePath("unknown.csv") +
+             ": неизвестный параметр в заголовке: SETIDX"},
+            {});
+        row("check --values, no table", {"check", set, "--values", dir.filePath("none.csv")}, {}, 66, {},
+            {"Не удалось открыть файл: " + dir.filePath("none.csv")}, {});
         row("diff", {"diff", set}, {port}, 1,
             "ADMTEL3\t\t+79990001122\nSETURL2\texample.net,8080,5\texample.net,8080,10\n", {},
             {"MODEM?;", "READALL;"});
