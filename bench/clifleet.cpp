@@ -90,12 +90,14 @@ QVector<Figure> measure(int answerDelayMs)
     const qint64 in = replyBytes(set);
     const double readLimit = lineMs(8 + in) + answerDelayMs;
 
-    // The writes: one modem, then 32 at once, side by side.
-    QString oneNote, allNote;
+    // The writes: one modem by --port and by --all (which adds the search and the IMEI), then 32 at once,
+    // side by side.
+    QString oneNote, oneAllNote, allNote;
     Rack one(1, 0, answerDelayMs);
     const double oneWrite = run({"write", file, "--port", one.paths.first()}, {}, &oneNote);
     const qint64 out = one.modems.front()->received().size();
     const double writeLimit = lineMs(out + in) + answerDelayMs;
+    const double oneAllWrite = run({"write", file, "--all"}, one.paths, &oneAllNote);
     Rack rack(32, 0, answerDelayMs);
     const double allWrite = run({"write", file, "--all"}, rack.paths, &allNote);
     if (rack.overruns() > 0)
@@ -103,8 +105,12 @@ QVector<Figure> measure(int answerDelayMs)
     figures.append({"velon-cli write, 1 modem (--port)", oneWrite, writeLimit,
                     "the process's start included" + oneNote});
     figures.append(
-        {"velon-cli write --all, 32 modems", allWrite, writeLimit,
-         QString("search and IMEI included; %1 times one").arg(allWrite / oneWrite, 0, 'f', 2) + allNote});
+        {"velon-cli write --all, 1 modem", oneAllWrite, writeLimit, "search and IMEI included" + oneAllNote});
+    figures.append({"velon-cli write --all, 32 modems", allWrite, writeLimit,
+                    QString("%1 times one by --all, %2 times one by --port")
+                            .arg(allWrite / oneAllWrite, 0, 'f', 2)
+                            .arg(allWrite / oneWrite, 0, 'f', 2) +
+                        allNote});
 
     // The survey: 31 silent ports and one modem, each silent port owed its full 2000 ms.
     QString portsNote;
@@ -113,19 +119,26 @@ QVector<Figure> measure(int answerDelayMs)
     figures.append(
         {"velon-cli ports, 32 ports, 1 modem", survey, 2000 + lineMs(7), "at most 2200 ms" + portsNote});
 
-    // The reads: one, then 8 at once into a folder.
-    QString readNote, eightNote;
+    // The reads: one by --port and by --all, then 8 at once into a folder.
+    QString readNote, oneAllReadNote, eightNote;
+    QDir(dir.path()).mkdir("one");
+    QDir(dir.path()).mkdir("eight");
     const double oneRead =
         run({"read", "--port", one.paths.first(), "--out", dir.filePath("one.txt")}, {}, &readNote);
+    const double oneAllRead =
+        run({"read", "--all", "--out-dir", dir.filePath("one")}, one.paths, &oneAllReadNote);
     Rack eight(8, 0, answerDelayMs);
-    QDir(dir.path()).mkdir("eight");
     const double eightRead =
         run({"read", "--all", "--out-dir", dir.filePath("eight")}, eight.paths, &eightNote);
     figures.append(
         {"velon-cli read, 1 modem (--port)", oneRead, readLimit, "the process's start included" + readNote});
-    figures.append(
-        {"velon-cli read --all, 8 modems", eightRead, readLimit,
-         QString("search and IMEI included; %1 times one").arg(eightRead / oneRead, 0, 'f', 2) + eightNote});
+    figures.append({"velon-cli read --all, 1 modem", oneAllRead, readLimit,
+                    "search and IMEI included" + oneAllReadNote});
+    figures.append({"velon-cli read --all, 8 modems", eightRead, readLimit,
+                    QString("%1 times one by --all, %2 times one by --port")
+                            .arg(eightRead / oneAllRead, 0, 'f', 2)
+                            .arg(eightRead / oneRead, 0, 'f', 2) +
+                        eightNote});
 
     // The same eight written with and without a values table, alternately, three times each: the medians.
     const QString values = dir.filePath("values.csv");

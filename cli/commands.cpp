@@ -448,8 +448,8 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
     const QStringList paths = fleetPorts(options, &none);
     output::endProgress();
     if (paths.isEmpty()) {
-        if (!options.json)
-            output::say(none.messages.value(0));
+        // An empty array alone would not say why.
+        output::say(none.messages.value(0));
         return options.json ? qMax(noLink, printJson(QJsonArray())) : noLink;
     }
     QVector<Report> reports(paths.size());
@@ -590,10 +590,8 @@ int ports(const Options &options)
 {
     const QStringList paths = portnames::available();
     if (paths.isEmpty()) {
-        if (options.json)
-            return qMax(noLink, printJson(QJsonArray()));
         output::say(QStringLiteral("COM портов не обнаружено"));
-        return noLink;
+        return options.json ? qMax(noLink, printJson(QJsonArray())) : noLink;
     }
     output::progress(0, QStringLiteral("Опрос портов: %1").arg(paths.size()));
     bool anyModem = false;
@@ -799,8 +797,10 @@ QString help()
                "\n"
                "Код завершения (из нескольких модемов — худший):\n"
                "   0  успех (предупреждения допустимы)\n"
-               "   1  проверка отвергла набор или файл, diff нашёл различия, параметры после записи не "
-               "совпали\n"
+               "   1  проверка отвергла набор, файл или таблицу значений, diff нашёл различия, параметры "
+               "после "
+               "записи\n"
+               "      не совпали, для модема нет строки в --values\n"
                "   2  модем не найден, порт занят, нет прав на порт, связь потеряна или модем не ответил\n"
                "  64  неверный вызов\n"
                "  66  входной файл не найден или не читается\n"

@@ -77,7 +77,7 @@ QString ModemLink::askImei()
         return QString();
     pause(0);
     // The record's ";" comes last; other records a modem may chat meanwhile end in one too.
-    static const QRegularExpression record(QStringLiteral("IMEI=([^;]*);"));
+    const QRegularExpression record(QStringLiteral("IMEI=([^;]*);"));
     QElapsedTimer clock;
     clock.start();
     QString text;
