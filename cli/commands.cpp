@@ -19,8 +19,11 @@
 #include <QSerialPortInfo>
 #include <QThread>
 
+#include <QSet>
+
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace commands {
 
@@ -134,7 +137,7 @@ bool askImei(ModemLink &link, const Work &work)
 int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params,
               const QString &noReply = QStringLiteral("Модем не ответил"))
 {
-    work.progress(QStringLiteral("Чтение параметров из модема ") + link.portName());
+    work.progress(QStringLiteral("Чтение параметров из модема ") + work.report.port);
     const setreply::Reply reply = link.readSet();
     if (reply.end == setreply::End::NoReply)
         return work.fail(noLink, noReply);
@@ -252,18 +255,33 @@ int setFor(const Template &t, const Work &work, QStringList *recordTexts)
     return takeSet(params, work, recordTexts);
 }
 
-QString fileNameFor(const Report &r)
+// The files of several modems read into one folder: each after its IMEI, or its port when it gave none;
+// a second modem giving the same IMEI adds its port, so that no file takes the place of another.
+class FileNames
 {
-    if (!r.imei.isEmpty())
-        return r.imei + ".txt";
-    QString name = r.port;
-    if (name.startsWith("/dev/"))
-        name = name.mid(5);
-    return name.replace('/', '_') + ".txt";
-}
+public:
+    explicit FileNames(const QString &dir) : dir(dir) {}
 
-// Into target, or (several modems) into a file of dir named once the IMEI is known.
-void readWork(ModemLink &link, const Work &work, const QString &target, const QString &dir = QString())
+    QString take(const Report &r)
+    {
+        QString port = r.port.startsWith("/dev/") ? r.port.mid(5) : r.port;
+        port.replace('/', '_');
+        std::lock_guard<std::mutex> guard(lock);
+        QString name = r.imei.isEmpty() ? port : r.imei;
+        if (taken.contains(name))
+            name += '-' + port;
+        taken.insert(name);
+        return QDir(dir).filePath(name + ".txt");
+    }
+
+private:
+    const QString dir;
+    std::mutex lock;
+    QSet<QString> taken;
+};
+
+// Into target, or (several modems) into a file named once the IMEI is known.
+void readWork(ModemLink &link, const Work &work, const QString &target, FileNames *names = nullptr)
 {
     if (!askImei(link, work))
         return;
@@ -271,9 +289,9 @@ void readWork(ModemLink &link, const Work &work, const QString &target, const QS
     if (readModem(link, work, &params) != ok || takeSet(params, work, &work.report.recordTexts) != ok)
         return;
     work.report.hasSet = true;
-    if (target.isEmpty() && dir.isEmpty())
+    if (target.isEmpty() && !names)
         return;
-    work.report.file = dir.isEmpty() ? target : QDir(dir).filePath(fileNameFor(work.report));
+    work.report.file = names ? names->take(work.report) : target;
     saveSet(work.report.recordTexts, work.report.file, work);
 }
 
@@ -301,7 +319,7 @@ void writeWork(ModemLink &link, const Work &work, const Template &t)
     const QStringList sends = writeplan::sends(recordTexts);
     for (int i = 0; i < sends.size(); ++i) {
         work.progress(
-            QStringLiteral("Запись в модем %1: %2 из %3").arg(link.portName()).arg(i + 1).arg(sends.size()));
+            QStringLiteral("Запись в модем %1: %2 из %3").arg(work.report.port).arg(i + 1).arg(sends.size()));
         if (!link.send(sends.at(i))) {
             work.fail(noLink, lostMessage());
             return;
@@ -613,8 +631,9 @@ int ports(const Options &options)
 int read(const Options &options)
 {
     if (options.fleet()) {
+        FileNames names(options.outDir);
         return runFleet(options, "read", [&](ModemLink &link, const Work &work) {
-            readWork(link, work, QString(), options.outDir);
+            readWork(link, work, QString(), options.outDir.isEmpty() ? nullptr : &names);
         });
     }
     Report report;

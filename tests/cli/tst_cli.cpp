@@ -210,6 +210,8 @@ private slots:
                                                {"modem", "example.net,8080,5"},
                                                {"file", "example.net,8080,10"}}}}})),
             {}, {"MODEM?;", "IMEI;", "READALL;"});
+        row("write --all --json, no modem", {"write", set, "--all", "--json"}, {silent}, 2, "[]",
+            {"Модем не обнаружен. Проверьте подключение"}, {});
         row("check --json of a refused file", {"check", dir.filePath("bad.txt"), "--json"}, {}, 1,
             json(QJsonObject{{"port", QJsonValue()},
                              {"stablePath", QJsonValue()},
@@ -323,24 +325,57 @@ private slots:
     }
 
     // Progress is for a person at a terminal: a script's pipe gets none (every other test shows that), a
-    // terminal gets one line, overwritten step by step and cleared at the end.
+    // terminal gets one line, overwritten step by step and cleared at the end; several modems at once get a
+    // line each, drawn again in place, and cleared before the summary.
     void progressOnlyOnATerminal()
     {
-        int master = -1, slave = -1;
-        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VELON_PORTS", silent);
-        process->setProcessEnvironment(env);
-        process->setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
-        process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), {"ports"});
-        const CliRun run = finishCli(*process);
-        ::close(slave);
-        QByteArray terminal(4096, '\0');
-        terminal.truncate(int(qMax<ssize_t>(0, ::read(master, terminal.data(), size_t(terminal.size())))));
-        ::close(master);
-        QCOMPARE(run.status, 2);
+        const auto onTerminal = [](const QStringList &args, const QStringList &ports, QByteArray *terminal) {
+            int master = -1, slave = -1;
+            if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+                return CliRun();
+            std::thread reader([&] {
+                char buffer[4096];
+                ssize_t n = 0;
+                while ((n = ::read(master, buffer, sizeof buffer)) > 0)
+                    terminal->append(buffer, int(n));
+            });
+            auto process = std::make_unique<QProcess>();
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("VELON_PORTS", ports.join(':'));
+            process->setProcessEnvironment(env);
+            process->setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
+            process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), args);
+            const CliRun run = finishCli(*process);
+            ::close(slave);
+            reader.join();
+            ::close(master);
+            return run;
+        };
+        QByteArray terminal;
+        QCOMPARE(onTerminal({"ports"}, {silent}, &terminal).status, 2);
         QCOMPARE(QString::fromUtf8(terminal), QString("\rОпрос портов: 1\033[K\r\033[K"));
+
+        // Both modems give the same IMEI (the terminal shows each "\n" as "\r\n"): the second file adds its
+        // port instead of replacing the first.
+        SimFixture two;
+        const QStringList ports{two.addModem()->slavePath(), two.addModem()->slavePath()};
+        const QString folder = dir.filePath("two");
+        QVERIFY(QDir().mkpath(folder));
+        terminal.clear();
+        const CliRun run = onTerminal({"read", "--all", "--out-dir", folder}, ports, &terminal);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts).size(), 3);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        const QString text = QString::fromUtf8(terminal);
+        for (const QString &port : ports) {
+            const QString suffixed = "356938035643809-" + port.mid(5).replace('/', '_') + ".txt";
+            const QString file = files.contains(suffixed) ? suffixed : "356938035643809.txt";
+            QVERIFY2(
+                text.contains("\r" + port + ": прочитан в " + QDir(folder).filePath(file) + "\033[K\r\n"),
+                qPrintable(text));
+        }
+        QVERIFY2(text.contains("\033[2A\r") && text.endsWith("\033[2A\r\033[J"), qPrintable(text));
     }
 
     // A modem unplugged in the middle of the records, or of the read-back: one message, status 2.
@@ -382,6 +417,49 @@ private slots:
         const CliRun first = finishCli(*holder);
         QCOMPARE(first.status, 0);
         QCOMPARE(first.out, QByteArray("IMEI=356938035643809;\r\n"));
+    }
+
+    // The values table as spreadsheets save it: each row's SETID as the check takes it, or why the table
+    // was refused.
+    void valuesTables_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("setIds"); // row by row; for a refused table, its message
+        QTest::newRow("comma, a quoted cell holding the separator and a quote")
+            << QByteArray("IMEI,SETID\n1,\"1,a \"\"b\"\"\"\n") << QStringList{"1,a \"b\""};
+        QTest::newRow("semicolon, CR LF, a blank last line")
+            << QByteArray("IMEI;SETID\r\n1;1,x\r\n/dev/ttyUSB1;1,y\r\n\r\n") << QStringList{"1,x", "1,y"};
+        QTest::newRow("tab, keys in lower case") << QByteArray("imei\tsetid\n1\t1,z\n") << QStringList{"1,z"};
+        QTest::newRow("Windows-1251")
+            << linecodec::encode("IMEI;SETID\n1;1,Склад\n") << QStringList{"1,Склад"};
+        QTest::newRow("UTF-8 with a byte-order mark")
+            << QByteArray("\xEF\xBB\xBFIMEI,SETID\n1,\"1,Ёлка\"\n") << QStringList{"1,Ёлка"};
+        QTest::newRow("a row short of a cell")
+            << QByteArray("IMEI,SETID,SETLOG\n1,\"1,a\"\n")
+            << QStringList{"Таблица значений %1: в строке 2 2 ячеек, в заголовке 3"};
+        QTest::newRow("no key") << QByteArray("IMEI\n1\n")
+                                << QStringList{"Таблица значений %1: в заголовке нет ни одного параметра"};
+    }
+    void valuesTables()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, setIds);
+        const QString table = dir.filePath("table.csv");
+        QVERIFY(writeBytes(table, csv));
+        const CliRun run = runCli({"check", dir.filePath("set.txt"), "--values", table, "--json"});
+        const QJsonDocument document = QJsonDocument::fromJson(run.out);
+        QStringList got;
+        if (document.isArray()) {
+            QCOMPARE(run.status, 0);
+            for (const QJsonValue &row : document.array())
+                got.append(row.toObject().value("set").toObject().value("SETID").toString());
+        } else {
+            QCOMPARE(run.status, 1);
+            setIds.first() = setIds.first().arg(table);
+            for (const QJsonValue &message : document.object().value("messages").toArray())
+                got.append(message.toString());
+        }
+        QCOMPARE(got, setIds);
     }
 
     // A rack in one command: the search finds four modems among five ports, each gets the template with its
