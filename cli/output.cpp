@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,14 +44,17 @@ bool terminal()
 #endif
 }
 
-int terminalColumns()
+// The terminal's size; 80 x 24 when it does not say.
+winsize terminalSize()
 {
-#ifdef Q_OS_UNIX
     winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
-        return size.ws_col;
+#ifdef Q_OS_UNIX
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && size.ws_row > 2)
+        return size;
 #endif
-    return 80;
+    size.ws_col = 80;
+    size.ws_row = 24;
+    return size;
 }
 
 void clear()
@@ -72,15 +76,29 @@ void draw()
         singleShown = true;
         return;
     }
-    // A line longer than the terminal would wrap and throw the count of lines to go back up.
-    const int width = terminalColumns() - 1;
+    // A line longer than the terminal would wrap, and a board taller than it would scroll: either would
+    // throw the count of lines to go back up. What does not fit is counted on the last line.
+    const winsize size = terminalSize();
+    const int width = size.ws_col - 1;
+    QStringList lines = progressLines;
+    if (lines.size() > size.ws_row - 1) {
+        const int shown = size.ws_row - 2;
+        const int hidden = lines.size() - shown;
+        lines = lines.mid(0, shown) << QStringLiteral("… и ещё модемов: %1").arg(hidden);
+    }
     QByteArray bytes;
     if (drawnLines > 0)
         bytes += QByteArray("\033[") + QByteArray::number(drawnLines) + "A";
-    for (const QString &line : progressLines)
+    for (const QString &line : lines)
         bytes += ("\r" + line.left(width) + "\033[K\n").toUtf8();
     toStderr(bytes);
-    drawnLines = progressLines.size();
+    drawnLines = lines.size();
+}
+
+bool anyProgress()
+{
+    return std::any_of(progressLines.begin(), progressLines.end(),
+                       [](const QString &l) { return !l.isEmpty(); });
 }
 
 } // namespace
@@ -110,7 +128,7 @@ void say(const QString &line)
     std::lock_guard<std::recursive_mutex> guard(lock);
     clear();
     toStderr((line + '\n').toUtf8());
-    if (drawnLines == 0 && progressLines.size() > 1 && terminal())
+    if (drawnLines == 0 && progressLines.size() > 1 && terminal() && anyProgress())
         draw();
 }
 
