@@ -438,7 +438,7 @@ QString summary(const QVector<Report> &reports, const QString &command)
 }
 
 // The ports to work on: --ports as given, or every port where a modem answers.
-QStringList fleetPorts(const Options &options, Report *none)
+QStringList fleetPorts(const Options &options, QString *none)
 {
     if (!options.ports.isEmpty()) {
         QStringList paths;
@@ -448,26 +448,25 @@ QStringList fleetPorts(const Options &options, Report *none)
     }
     const QStringList available = portnames::available();
     if (available.isEmpty()) {
-        none->messages.append(QStringLiteral("COM портов не обнаружено"));
+        *none = QStringLiteral("COM портов не обнаружено");
         return {};
     }
     output::progress(0, QStringLiteral("Поиск модемов: портов %1").arg(available.size()));
     const QStringList found = portnames::answering(available);
     if (found.isEmpty())
-        none->messages.append(QStringLiteral("Модем не обнаружен. Проверьте подключение"));
+        *none = QStringLiteral("Модем не обнаружен. Проверьте подключение");
     return found;
 }
 
 // Each modem's work on a thread of its own, at most --jobs at once; then the summary or the JSON array.
-int runFleet(const Options &options, const QString &command, const ModemWork &modemWork,
-             const QString &listHeader = QString())
+int runFleet(const Options &options, const QString &command, const ModemWork &modemWork)
 {
-    Report none;
+    QString none;
     const QStringList paths = fleetPorts(options, &none);
     output::endProgress();
     if (paths.isEmpty()) {
         // An empty array alone would not say why.
-        output::say(none.messages.value(0));
+        output::say(none);
         return options.json ? qMax(noLink, printJson(QJsonArray())) : noLink;
     }
     QVector<Report> reports(paths.size());
@@ -519,7 +518,7 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
             array.append(toJson(r));
         return qMax(status, printJson(array));
     }
-    QString text = listHeader;
+    QString text;
     if (command == "diff") {
         for (const Report &r : reports) {
             for (const Difference &d : r.differences)
