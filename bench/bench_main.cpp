@@ -2,6 +2,7 @@
 // to what the line itself allows (bytes x 10 / 9600 s plus the modem's answer delay), their ratio, and what
 // the fixed waits of the original design would give.
 #include "app/mainwindow.h"
+#include "clifleet.h"
 #include "exchangelog/exchangelog.h"
 #include "fastfeeder.h"
 #include "files/filedialogs.h"
@@ -381,6 +382,9 @@ int main(int argc, char *argv[])
     const double one = benchCliWrite(1);
     const double eight = benchCliWrite(8);
     rows.last().note += QString("; %1 times one").arg(eight / one, 0, 'f', 2);
+    progress("velon-cli on a rack");
+    for (const clifleet::Figure &f : clifleet::measure(answerDelayMs))
+        rows.append({f.what, f.ms, f.lineLimitMs, "-", f.note});
     progress("cpu");
     benchCpu(boxes);
     progress("memory");

@@ -1,9 +1,10 @@
 #include "cli/commands.h"
 
 #include "cli/modemlink.h"
-#include "cli/portsurvey.h"
+#include "cli/output.h"
+#include "cli/portnames.h"
+#include "cli/valuestable.h"
 #include "files/paramfile.h"
-#include "link/portlist.h"
 #include "link/writeplan.h"
 #include "params/formrecords.h"
 #include "params/linecodec.h"
@@ -11,52 +12,72 @@
 #include "params/records.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSerialPortInfo>
+#include <QThread>
 
-#include <cstdio>
+#include <QSet>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include <functional>
+#include <memory>
+#include <mutex>
 
 namespace commands {
 
 namespace {
 
-void print(const QByteArray &bytes)
+struct Difference
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
+    QString key, modem, file;
+};
 
-bool progressShown = false;
-
-void toStderr(const QByteArray &bytes)
+// What one run did with one modem (or one set, offline): said as it happens in text, and given whole to
+// --json at the end.
+struct Report
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
-}
+    QString port;
+    QString imei;
+    QString row; // check --values: the row's first cell
+    int status = ok;
+    QStringList messages;
+    bool hasSet = false;
+    QStringList recordTexts;
+    bool compared = false;
+    QVector<Difference> differences;
+    bool replied = false;
+    QString reply;
+    QString file;
+};
 
-void say(const QString &line)
+// One modem's work: its report, its progress line, and how it speaks.
+struct Work
 {
-    endProgress();
-    toStderr((line + '\n').toUtf8());
-}
+    const Options &options;
+    Report &report;
+    int line = 0;
 
-// Progress is for a person watching, never for a script's log: on a terminal only, on one line that each
-// step overwrites.
-void progress(const QString &line)
-{
-#ifdef Q_OS_UNIX
-    static const bool terminal = isatty(STDERR_FILENO) == 1;
-    if (!terminal)
-        return;
-    toStderr(("\r" + line + "\033[K").toUtf8());
-    progressShown = true;
-#else
-    Q_UNUSED(line)
-#endif
-}
+    // In text a message is said at once; several modems at once each name their port.
+    void say(const QString &message) const
+    {
+        report.messages.append(message);
+        if (options.json)
+            return;
+        const QString who = !report.row.isNull() ? report.row : report.port;
+        output::say(options.fleet() || !report.row.isNull() ? who + ": " + message : message);
+    }
+    int fail(int status, const QString &message) const
+    {
+        say(message);
+        report.status = qMax(report.status, status);
+        return status;
+    }
+    void progress(const QString &text) const { output::progress(line, text); }
+    // Asked before the work where a script will want to know which modem it was.
+    bool asksImei() const { return options.json || options.fleet() || !options.values.isEmpty(); }
+};
 
 QString lostMessage()
 {
@@ -65,253 +86,639 @@ QString lostMessage()
 
 // Opens the given port, or finds the modem as the window does: the first port in the system's order that
 // answers the probe. Says why when there is none.
-bool connectModem(ModemLink &link, const QString &portName)
+bool connectModem(ModemLink &link, const Work &work)
 {
-    if (!portName.isEmpty()) {
-        const portopen::Problem problem = link.open(portName);
+    if (!work.options.port.isEmpty()) {
+        const QString path = portnames::fullPath(work.options.port);
+        work.report.port = path;
+        const portopen::Problem problem = link.open(path);
         if (problem == portopen::Problem::None)
             return true;
-        say(portName + ": " + portopen::describe(problem, link.errorText()));
+        work.fail(noLink, path + ": " + portopen::describe(problem, link.errorText()));
         return false;
     }
-    const QStringList names = portlist::availablePortNames();
-    if (names.isEmpty()) {
-        say(QStringLiteral("COM портов не обнаружено"));
+    const QStringList paths = portnames::available();
+    if (paths.isEmpty()) {
+        work.fail(noLink, QStringLiteral("COM портов не обнаружено"));
         return false;
     }
     int notOpened = 0;
-    for (const QString &name : names) {
-        progress(QStringLiteral("Поиск модема: ") + name);
-        if (link.open(name) != portopen::Problem::None)
+    for (const QString &path : paths) {
+        work.progress(QStringLiteral("Поиск модема: ") + path);
+        if (link.open(path) != portopen::Problem::None) {
             ++notOpened;
-        else if (link.probe())
+        } else if (link.probe()) {
+            work.report.port = path;
             return true;
+        }
     }
-    say(notOpened == names.size() ? QStringLiteral("Не удалось открыть порт. Проверьте подключение")
-                                  : QStringLiteral("Модем не обнаружен. Проверьте подключение"));
+    work.fail(noLink, notOpened == paths.size()
+                          ? QStringLiteral("Не удалось открыть порт. Проверьте подключение")
+                          : QStringLiteral("Модем не обнаружен. Проверьте подключение"));
     return false;
 }
 
+bool askImei(ModemLink &link, const Work &work)
+{
+    if (!work.asksImei())
+        return true;
+    work.progress(QStringLiteral("Запрос IMEI модема ") + work.report.port);
+    work.report.imei = link.askImei();
+    if (link.lost()) {
+        work.fail(noLink, lostMessage());
+        return false;
+    }
+    if (work.report.imei.isEmpty())
+        work.say(QStringLiteral("Модем не назвал IMEI"));
+    return true;
+}
+
 // The modem's set, parsed as the window parses it.
-int readModem(ModemLink &link, QMap<QString, QString> *params,
+int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params,
               const QString &noReply = QStringLiteral("Модем не ответил"))
 {
-    progress(QStringLiteral("Чтение параметров из модема ") + link.portName());
+    work.progress(QStringLiteral("Чтение параметров из модема ") + work.report.port);
     const setreply::Reply reply = link.readSet();
-    if (reply.end == setreply::End::NoReply) {
-        say(noReply);
-        return noLink;
-    }
-    if (reply.end == setreply::End::PortLost) {
-        say(lostMessage());
-        return noLink;
-    }
+    if (reply.end == setreply::End::NoReply)
+        return work.fail(noLink, noReply);
+    if (reply.end == setreply::End::PortLost)
+        return work.fail(noLink, lostMessage());
     *params = records::toParamsMap(records::splitRecords(reply.bytes));
     return ok;
 }
 
 // What a fresh window makes of a set: its messages said, refused where a value would not be taken or the
 // record texts would not load back (the rule before any save or write).
-int takeSet(const QMap<QString, QString> &params, QStringList *recordTexts)
+int takeSet(const QMap<QString, QString> &params, const Work &work, QStringList *recordTexts)
 {
     const formrecords::Outcome outcome = formrecords::apply(formrecords::startup(), params);
     for (const QString &message : outcome.messages)
-        say(message);
-    if (!outcome.refusal.isEmpty())
-        return refused;
-    const QString loadBack = loadback::blockingMessage(outcome.form.recordTexts);
-    if (!loadBack.isEmpty()) {
-        say(loadBack);
+        work.say(message);
+    if (!outcome.refusal.isEmpty()) {
+        work.report.status = qMax(work.report.status, refused);
         return refused;
     }
+    const QString loadBack = loadback::blockingMessage(outcome.form.recordTexts);
+    if (!loadBack.isEmpty())
+        return work.fail(refused, loadBack);
     *recordTexts = outcome.form.recordTexts;
     return ok;
 }
 
-// A parameter file loaded as the window loads it.
-int loadFile(const QString &file, QStringList *recordTexts)
+// A file's bytes, "-" being standard input; a file that cannot be read is the caller's mistake (66).
+int readInputFile(const QString &file, const Work &work, QByteArray *bytes)
 {
-    const paramfile::ReadFile read = paramfile::read(file);
-    if (read.result == paramfile::ReadResult::NotOpened) {
-        say(paramfile::notOpenedMessage() + ": " + file);
-        return refused;
+    paramfile::ReadFile read;
+    if (file == "-") {
+        read.result = output::readStdin(paramfile::maxFileBytes, &read.bytes)
+                          ? paramfile::ReadResult::Read
+                          : paramfile::ReadResult::NotOpened;
+        if (read.bytes.size() > paramfile::maxFileBytes)
+            read.result = paramfile::ReadResult::TooLarge;
+    } else {
+        read = paramfile::read(file);
     }
-    if (read.result == paramfile::ReadResult::TooLarge) {
-        say(paramfile::tooLargeMessage());
-        return refused;
-    }
-    const QByteArray set = paramfile::setBytes(read.bytes);
-    if (set.isEmpty()) {
-        say(paramfile::emptySetMessage());
-        return refused;
-    }
-    return takeSet(records::toParamsMap(records::splitRecords(set)), recordTexts);
+    if (read.result == paramfile::ReadResult::NotOpened)
+        return work.fail(noInput, paramfile::notOpenedMessage() + ": " + file);
+    if (read.result == paramfile::ReadResult::TooLarge)
+        return work.fail(refused, paramfile::tooLargeMessage());
+    *bytes = read.bytes;
+    return ok;
 }
 
-// A file to compare or write: loaded and checked before any port is touched.
-int loadThenConnect(const QString &file, const Options &options, QStringList *recordTexts, ModemLink &link)
+// A parameter file's set before the check, as the window loads it.
+int loadParams(const QString &file, const Work &work, QMap<QString, QString> *params)
 {
-    const int status = loadFile(file, recordTexts);
-    if (status != ok)
+    QByteArray bytes;
+    if (const int status = readInputFile(file, work, &bytes))
         return status;
-    return connectModem(link, options.port) ? ok : noLink;
+    const QByteArray set = paramfile::setBytes(bytes);
+    if (set.isEmpty())
+        return work.fail(refused, paramfile::emptySetMessage());
+    *params = records::toParamsMap(records::splitRecords(set));
+    return ok;
 }
 
-// The file bytes of a set, to the named file or to standard output.
-int output(const QStringList &recordTexts, const QString &file)
+int loadValues(const QString &file, const Work &work, valuestable::Table *table)
 {
-    const QByteArray bytes = paramfile::fileBytes(recordTexts);
-    if (file.isEmpty()) {
-        print(bytes);
+    QByteArray bytes;
+    if (const int status = readInputFile(file, work, &bytes))
+        return status;
+    *table = valuestable::parse(bytes);
+    if (!table->error.isEmpty())
+        return work.fail(refused, QStringLiteral("Таблица значений %1: %2").arg(file, table->error));
+    return ok;
+}
+
+// The set's bytes to a file ("-" or empty: standard output).
+int saveSet(const QStringList &recordTexts, const QString &file, const Work &work)
+{
+    QString message;
+    switch (output::writeFile(file.isEmpty() ? QStringLiteral("-") : file, paramfile::fileBytes(recordTexts),
+                              &message)) {
+    case output::Written::Done:
         return ok;
-    }
-    switch (paramfile::save(file, bytes)) {
-    case paramfile::SaveResult::Saved:
-        return ok;
-    case paramfile::SaveResult::OpenFailed:
-        say(paramfile::notOpenedMessage() + ": " + file);
-        break;
-    case paramfile::SaveResult::WriteFailed:
-        say(QStringLiteral("Не удалось сохранить файл: ") + file);
+    case output::Written::NotCreated:
+        return work.fail(cannotCreate, message);
+    case output::Written::WriteFailed:
         break;
     }
-    return refused;
-}
-
-QString portLine(const portsurvey::Port &port)
-{
-    const QSerialPortInfo info(port.name);
-    QStringList known;
-    for (const QString &item : {info.description(), info.manufacturer(), info.serialNumber()}) {
-        if (!item.isEmpty())
-            known.append(item);
+    if (message.isEmpty()) {
+        work.report.status = qMax(work.report.status, writeError);
+        return writeError;
     }
-    QString line = port.name;
-    if (!known.isEmpty())
-        line += " (" + known.join("; ") + ")";
-    if (port.answered)
-        return line + QStringLiteral(": модем отвечает");
-    if (port.problem != portopen::Problem::None)
-        return line + ": " + portopen::describe(port.problem, port.errorText);
-    if (port.lost)
-        return line + QStringLiteral(": связь потеряна");
-    return line + QStringLiteral(": модем не ответил");
+    return work.fail(writeError, message);
 }
 
-} // namespace
-
-void endProgress()
+// The set a modem's work uses: the template, or with --values the template with the modem's row.
+struct Template
 {
-    if (!progressShown)
-        return;
-    toStderr("\r\033[K");
-    progressShown = false;
-}
-
-int ports()
-{
-    const QStringList names = portlist::availablePortNames();
-    if (names.isEmpty()) {
-        say(QStringLiteral("COM портов не обнаружено"));
-        return noLink;
-    }
-    progress(QStringLiteral("Опрос портов: %1").arg(names.size()));
-    bool anyModem = false;
-    QString lines;
-    for (const portsurvey::Port &port : portsurvey::probeAll(names)) {
-        lines += portLine(port) + '\n';
-        anyModem = anyModem || port.answered;
-    }
-    print(lines.toUtf8());
-    return anyModem ? ok : noLink;
-}
-
-int read(const Options &options)
-{
-    ModemLink link;
-    if (!connectModem(link, options.port))
-        return noLink;
     QMap<QString, QString> params;
-    QStringList recordTexts;
-    int status = readModem(link, &params);
-    if (status == ok)
-        status = takeSet(params, &recordTexts);
-    return status == ok ? output(recordTexts, options.out) : status;
+    QStringList recordTexts; // checked, without --values
+    valuestable::Table values;
+    QString valuesFile;
+};
+
+int setFor(const Template &t, const Work &work, QStringList *recordTexts)
+{
+    if (t.valuesFile.isEmpty()) {
+        *recordTexts = t.recordTexts;
+        return ok;
+    }
+    const valuestable::Row *row = valuestable::rowFor(t.values, work.report.imei, work.report.port);
+    if (!row)
+        return work.fail(refused, QStringLiteral("Нет строки для этого модема в ") + t.valuesFile +
+                                      QStringLiteral(": модем пропущен"));
+    QMap<QString, QString> params = t.params;
+    for (auto kv = row->values.begin(); kv != row->values.end(); ++kv)
+        params.insert(kv.key(), kv.value());
+    return takeSet(params, work, recordTexts);
 }
 
-int check(const QString &file, const Options &options)
+// The files of several modems read into one folder: each after its IMEI, or its port when it gave none;
+// a second modem giving the same IMEI adds its port, so that no file takes the place of another.
+class FileNames
 {
-    QStringList recordTexts;
-    const int status = loadFile(file, &recordTexts);
-    if (status != ok || options.out.isEmpty())
-        return status;
-    return output(recordTexts, options.out);
+public:
+    explicit FileNames(const QString &dir) : dir(dir) {}
+
+    QString take(const Report &r)
+    {
+        QString port = r.port.startsWith("/dev/") ? r.port.mid(5) : r.port;
+        port.replace('/', '_');
+        std::lock_guard<std::mutex> guard(lock);
+        QString name = r.imei.isEmpty() ? port : r.imei;
+        if (taken.contains(name))
+            name += '-' + port;
+        taken.insert(name);
+        return QDir(dir).filePath(name + ".txt");
+    }
+
+private:
+    const QString dir;
+    std::mutex lock;
+    QSet<QString> taken;
+};
+
+// Into target, or (several modems) into a file named once the IMEI is known.
+void readWork(ModemLink &link, const Work &work, const QString &target, FileNames *names = nullptr)
+{
+    if (!askImei(link, work))
+        return;
+    QMap<QString, QString> params;
+    if (readModem(link, work, &params) != ok || takeSet(params, work, &work.report.recordTexts) != ok)
+        return;
+    work.report.hasSet = true;
+    if (target.isEmpty() && !names)
+        return;
+    work.report.file = names ? names->take(work.report) : target;
+    saveSet(work.report.recordTexts, work.report.file, work);
 }
 
-int diff(const QString &file, const Options &options)
+void diffWork(ModemLink &link, const Work &work, const Template &t)
 {
     QStringList recordTexts;
-    ModemLink link;
-    int status = loadThenConnect(file, options, &recordTexts, link);
-    if (status != ok)
-        return status;
+    if (!askImei(link, work) || setFor(t, work, &recordTexts) != ok)
+        return;
     QMap<QString, QString> modem;
-    status = readModem(link, &modem);
-    if (status != ok)
-        return status;
+    if (readModem(link, work, &modem) != ok)
+        return;
     const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
-    const QStringList keys = writeplan::mismatchedKeys(written, modem);
-    QString lines;
-    for (const QString &key : keys)
-        lines += key + '\t' + modem.value(key) + '\t' + written.value(key) + '\n';
-    print(lines.toUtf8());
-    return keys.isEmpty() ? ok : refused;
+    work.report.compared = true;
+    for (const QString &key : writeplan::mismatchedKeys(written, modem))
+        work.report.differences.append({key, modem.value(key), written.value(key)});
+    if (!work.report.differences.isEmpty())
+        work.report.status = qMax(work.report.status, refused);
 }
 
-int write(const QString &file, const Options &options)
+void writeWork(ModemLink &link, const Work &work, const Template &t)
 {
     QStringList recordTexts;
-    ModemLink link;
-    int status = loadThenConnect(file, options, &recordTexts, link);
-    if (status != ok)
-        return status;
+    if (!askImei(link, work) || setFor(t, work, &recordTexts) != ok)
+        return;
     const QStringList sends = writeplan::sends(recordTexts);
     for (int i = 0; i < sends.size(); ++i) {
-        progress(
-            QStringLiteral("Запись в модем %1: %2 из %3").arg(link.portName()).arg(i + 1).arg(sends.size()));
+        work.progress(
+            QStringLiteral("Запись в модем %1: %2 из %3").arg(work.report.port).arg(i + 1).arg(sends.size()));
         if (!link.send(sends.at(i))) {
-            say(lostMessage());
-            return noLink;
+            work.fail(noLink, lostMessage());
+            return;
         }
         link.pause(writeplan::spacingMs);
     }
     QMap<QString, QString> readBack;
-    status =
-        readModem(link, &readBack, QStringLiteral("Модем не ответил: параметры записаны, но не проверены"));
-    if (status != ok)
+    if (readModem(link, work, &readBack,
+                  QStringLiteral("Модем не ответил: параметры записаны, но не проверены")) != ok)
+        return;
+    const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
+    work.report.compared = true;
+    for (const QString &key : writeplan::mismatchedKeys(written, readBack)) {
+        work.report.differences.append({key, readBack.value(key), written.value(key)});
+        work.fail(refused, writeplan::mismatchMessage(key));
+    }
+}
+
+QJsonValue orNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+QJsonObject toJson(const Report &r)
+{
+    QJsonObject o;
+    if (!r.row.isNull()) {
+        o["row"] = r.row;
+    } else {
+        o["port"] = orNull(r.port);
+        o["stablePath"] = orNull(r.port.isEmpty() ? QString() : portnames::stablePath(r.port));
+        o["imei"] = orNull(r.imei);
+    }
+    o["status"] = r.status;
+    o["messages"] = QJsonArray::fromStringList(r.messages);
+    if (r.hasSet) {
+        QJsonObject set;
+        const QMap<QString, QString> values = writeplan::writtenValues(r.recordTexts);
+        for (auto kv = values.begin(); kv != values.end(); ++kv)
+            set[kv.key()] = kv.value();
+        o["set"] = set;
+    }
+    if (r.compared) {
+        QJsonArray differences;
+        for (const Difference &d : r.differences)
+            differences.append(QJsonObject{{"key", d.key}, {"modem", d.modem}, {"file", d.file}});
+        o["differences"] = differences;
+    }
+    if (r.replied)
+        o["reply"] = r.reply;
+    if (!r.file.isEmpty() && r.file != "-")
+        o["file"] = r.file;
+    return o;
+}
+
+int printJson(const QJsonValue &value)
+{
+    const QByteArray bytes = value.isArray()
+                                 ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
+                                 : QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
+    return output::toStdout(bytes) ? ok : writeError;
+}
+
+// The end of a one-modem (or offline) run: --json's document, the status.
+int finish(const Report &report, const Options &options)
+{
+    if (options.json)
+        return qMax(report.status, printJson(toJson(report)));
+    return report.status;
+}
+
+QString differenceLine(const Difference &d)
+{
+    return output::escaped(d.key) + '\t' + output::escaped(d.modem) + '\t' + output::escaped(d.file);
+}
+
+// --- several modems at once
+
+using ModemWork = std::function<void(ModemLink &, const Work &)>;
+
+// What the summary says of a modem's result.
+QString verdict(const Report &r, const QString &command)
+{
+    if (r.status == ok && command == "read")
+        return QStringLiteral("прочитан в ") + r.file;
+    if (r.status == ok && command == "write")
+        return QStringLiteral("записан и проверен");
+    if (r.status == ok)
+        return QStringLiteral("совпадает");
+    if (command == "diff" && r.compared)
+        return QStringLiteral("различий: %1").arg(r.differences.size());
+    return r.messages.isEmpty() ? QString() : r.messages.last();
+}
+
+QString summary(const QVector<Report> &reports, const QString &command)
+{
+    QVector<QStringList> rows{{QStringLiteral("порт"), QStringLiteral("постоянный путь"),
+                               QStringLiteral("IMEI"), QStringLiteral("код"), QStringLiteral("итог")}};
+    for (const Report &r : reports) {
+        const QString stable = portnames::stablePath(r.port);
+        rows.append({r.port, stable.isEmpty() ? "-" : stable, r.imei.isEmpty() ? "-" : r.imei,
+                     QString::number(r.status), output::escaped(verdict(r, command))});
+    }
+    QVector<int> widths(5, 0);
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < 4; ++c)
+            widths[c] = qMax(widths[c], row.at(c).size());
+    }
+    QString text;
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < 4; ++c)
+            text += row.at(c).leftJustified(widths[c] + 2);
+        text += row.at(4) + '\n';
+    }
+    return text;
+}
+
+// The ports to work on: --ports as given, or every port where a modem answers.
+QStringList fleetPorts(const Options &options, QString *none)
+{
+    if (!options.ports.isEmpty()) {
+        QStringList paths;
+        for (const QString &name : options.ports)
+            paths.append(portnames::fullPath(name));
+        return paths;
+    }
+    const QStringList available = portnames::available();
+    if (available.isEmpty()) {
+        *none = QStringLiteral("COM портов не обнаружено");
+        return {};
+    }
+    output::progress(0, QStringLiteral("Поиск модемов: портов %1").arg(available.size()));
+    const QStringList found = portnames::answering(available);
+    if (found.isEmpty())
+        *none = QStringLiteral("Модем не обнаружен. Проверьте подключение");
+    return found;
+}
+
+// Each modem's work on a thread of its own, at most --jobs at once; then the summary or the JSON array.
+int runFleet(const Options &options, const QString &command, const ModemWork &modemWork)
+{
+    QString none;
+    const QStringList paths = fleetPorts(options, &none);
+    output::endProgress();
+    if (paths.isEmpty()) {
+        // An empty array alone would not say why.
+        output::say(none);
+        return options.json ? qMax(noLink, printJson(QJsonArray())) : noLink;
+    }
+    QVector<Report> reports(paths.size());
+    output::setProgressLines(paths.size());
+    int next = 0, running = 0;
+    const int limit = options.jobs > 0 ? options.jobs : paths.size();
+    QEventLoop loop;
+    std::vector<std::unique_ptr<QThread>> threads;
+    std::function<void()> startMore = [&] {
+        while (running < limit && next < paths.size()) {
+            const int i = next++;
+            reports[i].port = paths.at(i);
+            QThread *thread = QThread::create([&, i] {
+                ModemLink link;
+                const Work work{options, reports[i], i};
+                work.progress(paths.at(i) + QStringLiteral(": открытие порта"));
+                const portopen::Problem problem = link.open(paths.at(i));
+                if (problem != portopen::Problem::None)
+                    work.fail(noLink, portopen::describe(problem, link.errorText()));
+                else
+                    modemWork(link, work);
+                work.progress(paths.at(i) + ": " + verdict(reports[i], command));
+            });
+            threads.emplace_back(thread);
+            ++running;
+            QObject::connect(thread, &QThread::finished, &loop, [&] {
+                --running;
+                startMore();
+                if (running == 0)
+                    loop.quit();
+            });
+            thread->start();
+        }
+    };
+    startMore();
+    if (running > 0)
+        loop.exec();
+    for (auto &thread : threads)
+        thread->wait();
+    output::endProgress();
+    output::setProgressLines(1);
+
+    int status = ok;
+    for (const Report &r : reports)
+        status = qMax(status, r.status);
+    if (options.json) {
+        QJsonArray array;
+        for (const Report &r : reports)
+            array.append(toJson(r));
+        return qMax(status, printJson(array));
+    }
+    QString text;
+    if (command == "diff") {
+        for (const Report &r : reports) {
+            for (const Difference &d : r.differences)
+                text += output::escaped(r.port) + '\t' + differenceLine(d) + '\n';
+        }
+        if (!text.isEmpty())
+            text += '\n';
+    }
+    text += summary(reports, command);
+    return qMax(status, output::toStdout(text.toUtf8()) ? ok : writeError);
+}
+
+// A template file for diff or write, checked before any port is touched (with --values, its rows later).
+int loadTemplate(const QString &file, const Work &work, Template *t)
+{
+    if (const int status = loadParams(file, work, &t->params))
         return status;
-    const QStringList keys = writeplan::mismatchedKeys(writeplan::writtenValues(recordTexts), readBack);
-    for (const QString &key : keys)
-        say(writeplan::mismatchMessage(key));
-    return keys.isEmpty() ? ok : refused;
+    if (!work.options.values.isEmpty()) {
+        t->valuesFile = work.options.values;
+        return loadValues(work.options.values, work, &t->values);
+    }
+    return takeSet(t->params, work, &t->recordTexts);
+}
+
+// The command on one modem (--port or the window's search) or on several.
+int onModems(const QString &file, const Options &options, const QString &command,
+             const std::function<void(ModemLink &, const Work &, const Template &)> &modemWork)
+{
+    Report report;
+    const Work work{options, report};
+    Template t;
+    if (loadTemplate(file, work, &t) != ok)
+        return finish(report, options);
+    if (options.fleet())
+        return runFleet(options, command, [&](ModemLink &link, const Work &w) { modemWork(link, w, t); });
+    ModemLink link;
+    if (connectModem(link, work))
+        modemWork(link, work, t);
+    if (command == "diff" && !options.json && report.compared) {
+        QString lines;
+        for (const Difference &d : report.differences)
+            lines += differenceLine(d) + '\n';
+        if (!output::toStdout(lines.toUtf8()))
+            report.status = qMax(report.status, writeError);
+    }
+    return finish(report, options);
+}
+
+// infos: the system's ports by path, looked up once (each lookup by name walks every port).
+QString portLine(const portsurvey::Port &port, const QMap<QString, QSerialPortInfo> &infos, QJsonArray *json)
+{
+    const QSerialPortInfo info = infos.value(port.name);
+    QString state, verdict;
+    if (port.answered) {
+        state = "answered";
+        verdict = QStringLiteral("модем отвечает");
+    } else if (port.problem != portopen::Problem::None) {
+        static const char *const states[] = {"", "missing", "busy", "no-permission", "error"};
+        state = states[int(port.problem)];
+        verdict = portopen::describe(port.problem, port.errorText);
+    } else if (port.lost) {
+        state = "lost";
+        verdict = QStringLiteral("связь потеряна");
+    } else {
+        state = "silent";
+        verdict = QStringLiteral("модем не ответил");
+    }
+    const QString stable = portnames::stablePath(port.name);
+    json->append(QJsonObject{{"path", port.name},
+                             {"stablePath", orNull(stable)},
+                             {"description", info.description()},
+                             {"manufacturer", info.manufacturer()},
+                             {"serialNumber", info.serialNumber()},
+                             {"state", state},
+                             {"message", verdict}});
+    QStringList columns{port.name,          verdict, stable, info.description(), info.manufacturer(),
+                        info.serialNumber()};
+    for (QString &column : columns)
+        column = output::escaped(column);
+    return columns.join('\t');
+}
+
+} // namespace
+
+int ports(const Options &options)
+{
+    const QStringList paths = portnames::available();
+    if (paths.isEmpty()) {
+        output::say(QStringLiteral("COM портов не обнаружено"));
+        return options.json ? qMax(noLink, printJson(QJsonArray())) : noLink;
+    }
+    output::progress(0, QStringLiteral("Опрос портов: %1").arg(paths.size()));
+    bool anyModem = false;
+    QString lines;
+    QJsonArray json;
+    QMap<QString, QSerialPortInfo> infos;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        infos.insert(info.systemLocation(), info);
+    for (const portsurvey::Port &port : portnames::survey(paths)) {
+        lines += portLine(port, infos, &json) + '\n';
+        anyModem = anyModem || port.answered;
+    }
+    const int status = anyModem ? ok : noLink;
+    if (options.json)
+        return qMax(status, printJson(json));
+    return qMax(status, output::toStdout(lines.toUtf8()) ? ok : writeError);
+}
+
+int read(const Options &options)
+{
+    if (options.fleet()) {
+        FileNames names(options.outDir);
+        return runFleet(options, "read", [&](ModemLink &link, const Work &work) {
+            readWork(link, work, QString(), options.outDir.isEmpty() ? nullptr : &names);
+        });
+    }
+    Report report;
+    const Work work{options, report};
+    ModemLink link;
+    if (connectModem(link, work))
+        readWork(link, work, options.out.isEmpty() && !options.json ? QStringLiteral("-") : options.out);
+    return finish(report, options);
+}
+
+int check(const QString &file, const Options &options)
+{
+    Report report;
+    const Work work{options, report};
+    QMap<QString, QString> params;
+    if (loadParams(file, work, &params) != ok)
+        return finish(report, options);
+    if (options.values.isEmpty()) {
+        if (takeSet(params, work, &report.recordTexts) == ok) {
+            report.hasSet = true;
+            if (!options.out.isEmpty()) {
+                report.file = options.out;
+                saveSet(report.recordTexts, options.out, work);
+            }
+        }
+        return finish(report, options);
+    }
+    // Every row's set, checked offline as each modem's would be before its write.
+    valuestable::Table table;
+    if (loadValues(options.values, work, &table) != ok)
+        return finish(report, options);
+    QVector<Report> rows(table.rows.size());
+    QJsonArray array;
+    int status = ok;
+    for (int i = 0; i < rows.size(); ++i) {
+        rows[i].row = table.rows.at(i).modem;
+        const Work rowWork{options, rows[i]};
+        QMap<QString, QString> merged = params;
+        for (auto kv = table.rows.at(i).values.begin(); kv != table.rows.at(i).values.end(); ++kv)
+            merged.insert(kv.key(), kv.value());
+        rows[i].hasSet = takeSet(merged, rowWork, &rows[i].recordTexts) == ok;
+        status = qMax(status, rows[i].status);
+        array.append(toJson(rows[i]));
+    }
+    return options.json ? qMax(status, printJson(array)) : status;
+}
+
+int diff(const QString &file, const Options &options)
+{
+    return onModems(file, options, "diff", diffWork);
+}
+
+int write(const QString &file, const Options &options)
+{
+    return onModems(file, options, "write", writeWork);
 }
 
 int send(const QString &text, const Options &options)
 {
+    Report report;
+    const Work work{options, report};
+    // The line carries Windows-1251 only: anything else would reach the modem as "?".
+    for (const QChar c : text) {
+        if (linecodec::decode(linecodec::encode(QString(c))) != QString(c) && c != QChar(0)) {
+            output::say(
+                QStringLiteral("Символ «%1» не передаётся модему (линия передаёт только Windows-1251)")
+                    .arg(c.isSurrogate() ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QChar('0'))
+                                         : QString(c)));
+            return misused;
+        }
+    }
     ModemLink link;
-    if (!connectModem(link, options.port))
-        return noLink;
+    if (!connectModem(link, work) || !askImei(link, work))
+        return finish(report, options);
     if (!link.send(text)) {
-        say(lostMessage());
-        return noLink;
+        work.fail(noLink, lostMessage());
+        return finish(report, options);
     }
     link.pause(0);
-    print(linecodec::decode(link.collect(options.waitMs)).toUtf8());
-    if (link.lost()) {
-        say(lostMessage());
-        return noLink;
-    }
-    return ok;
+    report.reply = linecodec::decode(link.collect(options.waitMs));
+    report.replied = true;
+    if (!options.json && !output::toStdout(report.reply.toUtf8()))
+        report.status = qMax(report.status, writeError);
+    if (link.lost())
+        work.fail(noLink, lostMessage());
+    return finish(report, options);
 }
 
 QString help()
@@ -320,18 +727,21 @@ QString help()
                "velon-cli: настройка модемов «Велон» из командной строки, по тем же правилам, что и "
                "конфигуратор.\n"
                "\n"
-               "Использование: velon-cli КОМАНДА [ПАРАМЕТРЫ]\n"
+               "Использование: velon-cli КОМАНДА [ПАРАМЕТРЫ] [--json]\n"
+               "               velon-cli --help | --version\n"
                "\n"
                "Команды:\n"
-               "  ports                        Последовательные порты компьютера, по одному в строке (имя, "
-               "описание,\n"
-               "                               производитель, серийный номер, если они известны системе), и "
-               "ответил ли\n"
-               "                               на каждом модем на \"MODEM?;\" или почему порт не открылся "
-               "(порт занят\n"
-               "                               другой программой, нет прав на порт, порт не найден). Порты "
-               "опрашиваются\n"
-               "                               одновременно: команда занимает время одного опроса (до 2 с).\n"
+               "  ports                        Последовательные порты компьютера, по одному в строке, "
+               "столбцы через\n"
+               "                               табуляцию: путь, ответил ли на нём модем на \"MODEM?;\" или "
+               "почему порт\n"
+               "                               не открылся (порт занят другой программой, нет прав на порт, "
+               "порт не\n"
+               "                               найден), постоянный путь в /dev/serial/by-id, описание, "
+               "производитель,\n"
+               "                               серийный номер. Порты опрашиваются одновременно: команда "
+               "занимает время\n"
+               "                               одного опроса (до 2 с).\n"
                "  read [--port P] [--out FILE] Читает параметры модема (\"READALL;\"), проверяет их, как "
                "конфигуратор\n"
                "                               (те же сообщения, в поток ошибок), и выводит 26 записей в "
@@ -339,9 +749,12 @@ QString help()
                "                               параметров в FILE или в стандартный вывод: байт в байт то, "
                "что сохранил\n"
                "                               бы конфигуратор, прочитав тот же набор.\n"
+               "  read --all --out-dir DIR     Читает все модемы сразу, каждый в DIR/IMEI.txt (или по имени "
+               "порта).\n"
                "  check FILE [--out OUT]       Те же проверки для файла параметров, без модема; с --out "
                "записывает в OUT\n"
                "                               то, что сохранил бы конфигуратор, загрузив FILE.\n"
+               "  check FILE --values CSV      Проверяет набор каждой строки таблицы CSV (см. --values).\n"
                "  diff FILE [--port P]         Читает модем и выводит каждый параметр, значение которого в "
                "модеме\n"
                "                               отличается от FILE, в порядке параметров: ключ, значение в "
@@ -360,19 +773,57 @@ QString help()
                "  send TEXT [--port P] [--wait MS]\n"
                "                               Отправляет TEXT как есть и выводит ответ модема, пока линия "
                "не замолчит\n"
-               "                               на MS мс (по умолчанию 500).\n"
+               "                               на MS мс (по умолчанию 500). Текст, которого нет в "
+               "Windows-1251, не\n"
+               "                               отправляется.\n"
                "\n"
+               "Параметры:\n"
+               "  --all                        read, diff, write: все порты, где отвечает модем, "
+               "одновременно; "
+               "в конце\n"
+               "                               таблица: порт, постоянный путь, IMEI, код, итог.\n"
+               "  --ports P1,P2,...            То же для названных портов (без поиска).\n"
+               "  --jobs N                     Не больше N модемов одновременно (по умолчанию все).\n"
+               "  --out-dir DIR                read --all: папка для файлов.\n"
+               "  --values CSV                 write, diff: у каждого модема свои значения. Первый столбец — "
+               "IMEI или\n"
+               "                               путь порта, заголовок называет ключи (SETID, ADMTEL1...); "
+               "значения строки\n"
+               "                               заменяют значения FILE до проверки. Модем без строки "
+               "пропускается.\n"
+               "                               Разделитель , ; или табуляция; UTF-8 или Windows-1251.\n"
+               "  --json                       Один документ JSON в стандартный вывод: порт, постоянный "
+               "путь, "
+               "IMEI,\n"
+               "                               код, сообщения и набор (set) или различия (differences); для "
+               "ports и\n"
+               "                               --all массив. С --all или --json модем сначала "
+               "спрашивается \"IMEI;\".\n"
+               "  --                           Конец параметров: всё дальше — аргументы.\n"
+               "\n"
+               "FILE, CSV или OUT \"-\" — стандартный ввод или вывод. Обычный файл заменяется только "
+               "записанным целиком;\n"
+               "FIFO или устройство записывается как есть.\n"
                "Без --port модем ищется, как в конфигураторе: первый порт в порядке системы, ответивший "
                "\"MODEM_READY;\".\n"
+               "Порт называется полным путём (/dev/ttyUSB0); в тексте табуляция, возврат каретки, перевод "
+               "строки и\n"
+               "обратная косая черта в значениях пишутся как \\t, \\r, \\n и \\\\.\n"
                "Переменная окружения VELON_PORTS заменяет список портов системы (для ports и для поиска): "
                "имена через\n"
                "\"%1\", например VELON_PORTS=/dev/ttyUSB0%1/dev/ttyUSB1.\n"
                "\n"
-               "Код завершения: 0 успех (предупреждения допустимы); 1 проверка отвергла набор или файл, diff "
-               "нашёл\n"
-               "различия, параметры после записи не совпали или файл не удалось прочитать или записать; 2 "
-               "модем не\n"
-               "найден, порт не открылся, связь потеряна или модем не ответил; 64 неверный вызов.\n"
+               "Код завершения (из нескольких модемов — худший):\n"
+               "   0  успех (предупреждения допустимы)\n"
+               "   1  проверка отвергла набор, файл или таблицу значений, diff нашёл различия, параметры "
+               "после "
+               "записи\n"
+               "      не совпали, для модема нет строки в --values\n"
+               "   2  модем не найден, порт занят, нет прав на порт, связь потеряна или модем не ответил\n"
+               "  64  неверный вызов\n"
+               "  66  входной файл не найден или не читается\n"
+               "  73  выходной файл не удалось создать\n"
+               "  74  ошибка записи вывода\n"
                "Сообщения и ход работы идут в поток ошибок (ход работы только на терминал), результат в "
                "стандартный\n"
                "вывод.\n")

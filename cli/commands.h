@@ -6,28 +6,35 @@
 // velon-cli's commands. Each returns the program's exit status.
 namespace commands {
 
-// Exit statuses for scripts.
+// Exit statuses for scripts, the usual ones of Unix tools; of several, the highest is the worst.
 constexpr int ok = 0;
 constexpr int refused = 1;  // a check refused the set or file, diff found differences, the read-back differed
 constexpr int noLink = 2;   // no modem, the port could not be opened, the link was lost, no answer
 constexpr int misused = 64; // wrong usage
+constexpr int noInput = 66; // an input file is missing or cannot be read
+constexpr int cannotCreate = 73; // an output file cannot be created
+constexpr int writeError = 74;   // an error while writing output
 
 struct Options
 {
     QString port; // empty: search like the window
-    QString out;  // empty: standard output (read) or nothing (check)
+    QString out;  // empty: standard output (read) or nothing (check); "-": standard output
     int waitMs = 500;
+    bool json = false; // one JSON document on standard output
+    bool all = false;  // every port where a modem answers
+    QStringList ports; // these ports, at once (--ports)
+    int jobs = 0;      // how many modems at once; 0: all
+    QString outDir;    // read of several modems: one file each here
+    QString values;    // a table of each modem's own values
+    bool fleet() const { return all || !ports.isEmpty(); }
 };
 
-int ports();
+int ports(const Options &options);
 int read(const Options &options);
 int check(const QString &file, const Options &options);
 int diff(const QString &file, const Options &options);
 int write(const QString &file, const Options &options);
 int send(const QString &text, const Options &options);
-
-// Clears the progress line, if one is shown.
-void endProgress();
 
 // The text of --help.
 QString help();

@@ -5,7 +5,9 @@
 #include "link/replywait.h"
 #include "params/linecodec.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTimer>
 
 ModemLink::ModemLink()
@@ -67,6 +69,29 @@ setreply::Reply ModemLink::readSet()
     // The first second counts from when the command has left.
     pause(0);
     return setreply::receive(&port, [] { return false; });
+}
+
+QString ModemLink::askImei()
+{
+    if (!send(QStringLiteral("IMEI;")))
+        return QString();
+    pause(0);
+    // The record's ";" comes last; other records a modem may chat meanwhile end in one too.
+    const QRegularExpression record(QStringLiteral("IMEI=([^;]*);"));
+    QElapsedTimer clock;
+    clock.start();
+    QString text;
+    while (!portLost && port.isOpen()) {
+        const qint64 left = setreply::firstByteWithinMs - clock.elapsed();
+        const bool more = left > 0 && waitForText(&port, QStringLiteral(";"), int(left));
+        text += linecodec::decode(port.readAll());
+        const QRegularExpressionMatch match = record.match(text);
+        if (match.hasMatch())
+            return match.captured(1).trimmed();
+        if (!more)
+            break;
+    }
+    return QString();
 }
 
 QByteArray ModemLink::collect(int quietMs)

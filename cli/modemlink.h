@@ -29,6 +29,9 @@ public:
     void pause(int ms);
     // Sends "READALL;" and takes the reply until it is complete (the window's rule).
     setreply::Reply readSet();
+    // Sends "IMEI;" and takes the modem's "IMEI=...;" within the first second of a reply; empty when none
+    // came.
+    QString askImei();
     // Everything that arrives until the line has been quiet for quietMs (or the port is lost).
     QByteArray collect(int quietMs);
 

@@ -24,15 +24,20 @@ struct CliRun
     QStringList errLines() const { return QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts); }
 };
 
-inline std::unique_ptr<QProcess> startCli(const QStringList &args, const QStringList &ports = {})
+// input goes to its standard input; stdoutFile, when given, takes its standard output.
+inline std::unique_ptr<QProcess> startCli(const QStringList &args, const QStringList &ports = {},
+                                          const QByteArray &input = {}, const QString &stdoutFile = {})
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELON_PORTS", ports.join(QDir::listSeparator()));
     process->setProcessEnvironment(env);
+    if (!stdoutFile.isEmpty())
+        process->setStandardOutputFile(stdoutFile);
     // VELON_CLI runs the tests against another build or an installed one.
     process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), args);
     process->waitForStarted();
+    process->write(input);
     process->closeWriteChannel();
     return process;
 }
@@ -47,11 +52,12 @@ inline CliRun finishCli(QProcess &process)
     return run;
 }
 
-inline CliRun runCli(const QStringList &args, const QStringList &ports = {})
+inline CliRun runCli(const QStringList &args, const QStringList &ports = {}, const QByteArray &input = {},
+                     const QString &stdoutFile = {})
 {
     QElapsedTimer clock;
     clock.start();
-    auto process = startCli(args, ports);
+    auto process = startCli(args, ports, input, stdoutFile);
     CliRun run = finishCli(*process);
     run.ms = clock.elapsed();
     return run;

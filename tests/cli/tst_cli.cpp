@@ -9,10 +9,18 @@
 #include "link/writeplan.h"
 #include "params/linecodec.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +41,22 @@ QStringList recordsOf(const sim::ParamList &params)
 QByteArray fileOf(const sim::ParamList &params)
 {
     return paramfile::fileBytes(recordsOf(params));
+}
+
+QByteArray json(const QJsonValue &value)
+{
+    return value.isArray() ? QJsonDocument(value.toArray()).toJson()
+                           : QJsonDocument(value.toObject()).toJson();
+}
+
+// The set a fresh window makes of a file, as --json gives it.
+QJsonObject setJson(const QByteArray &file)
+{
+    QJsonObject set;
+    const QMap<QString, QString> values = parseFile(file);
+    for (auto kv = values.begin(); kv != values.end(); ++kv)
+        set[kv.key()] = kv.value();
+    return set;
 }
 
 } // namespace
@@ -64,6 +88,11 @@ private slots:
         // set.txt differs from the modem in ADMTEL3, and in SETURL2 only by the lift.
         QVERIFY(writeBytes(dir.filePath("set.txt"), fileOf(withParam(modemSet, "ADMTEL3", "+79990001122"))));
         QVERIFY(writeBytes(dir.filePath("bad.txt"), fileOf(withParam(modemSet, "SETLOG", "2"))));
+        QVERIFY(writeBytes(dir.filePath("tab.txt"), fileOf(withParam(modemSet, "SETID", "1,a\tb\\c"))));
+        // Windows-1251, as an older spreadsheet saves it; the second row makes the set fail the check.
+        QVERIFY(writeBytes(dir.filePath("values.csv"),
+                           linecodec::encode("IMEI;SETID;SETLOG\r\n1;\"1,Склад\";0\r\n2;1,b;2\r\n")));
+        QVERIFY(writeBytes(dir.filePath("unknown.csv"), "IMEI,SETIDX\n1,2\n"));
     }
     void cleanupTestCase() { f.reset(); }
 
@@ -76,9 +105,12 @@ private slots:
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QStringList>("err");
         QTest::addColumn<QByteArrayList>("modemGot");
+        QTest::addColumn<QByteArray>("input");   // its standard input
+        QTest::addColumn<QString>("stdoutFile"); // where its standard output goes, if not to the test
         const auto row = [](const char *name, const QStringList &args, const QStringList &ports, int status,
-                            const QByteArray &out, const QStringList &err, const QByteArrayList &got) {
-            QTest::newRow(name) << args << ports << status << out << err << got;
+                            const QByteArray &out, const QStringList &err, const QByteArrayList &got,
+                            const QByteArray &input = {}, const QString &stdoutFile = {}) {
+            QTest::newRow(name) << args << ports << status << out << err << got << input << stdoutFile;
         };
         const auto misuse = [&](const char *name, const QStringList &args, const QString &message) {
             row(name, args, {}, 64, {}, {message, "Справка: velon-cli --help"}, {});
@@ -91,6 +123,14 @@ private slots:
                "Неизвестный параметр команды check: --port");
         misuse("option without value", {"read", "--out"}, "Параметру --out нужно значение");
         misuse("wait not a number", {"send", "IMEI;", "--wait=soon"}, "Неверное значение --wait: soon");
+        row("send of text the line cannot carry", {"send", "SETID=1,café;"}, {}, 64, {},
+            {"Символ «é» не передаётся модему (линия передаёт только Windows-1251)"}, {});
+        misuse("read of several modems into one file", {"read", "--all", "--out", "x"},
+               "Для нескольких модемов укажите --out-dir, а не --out");
+        misuse("jobs not a number", {"write", "f", "--all", "--jobs", "0"}, "Неверное значение --jobs: 0");
+        row("version", {"--version"}, {}, 0, "velon-cli " VELON_VERSION "\n", {}, {});
+        row("help onto a full disk", {"check", "--help"}, {}, 74, {},
+            {"Не удалось записать в стандартный вывод"}, {}, {}, "/dev/full");
 
         const QString port = modem->slavePath();
         const QStringList searched{"MODEM?;", "READALL;"};
@@ -114,11 +154,75 @@ private slots:
         row("check", {"check", set}, {}, 0, {}, {}, {});
         row("check into a file", {"check", set, "--out", out}, {}, 0,
             expectedFromFresh(parseFile(readBytes(set))).file, {}, {});
-        row("check, missing file", {"check", dir.filePath("none.txt")}, {}, 1, {},
+        row("check, missing file", {"check", dir.filePath("none.txt")}, {}, 66, {},
             {"Не удалось открыть файл: " + dir.filePath("none.txt")}, {});
+        row("after -- a file, not help", {"check", "--", "-h"}, {}, 66, {}, {"Не удалось открыть файл: -h"},
+            {});
+        row("after -- the text to send, not help", {"send", "--port", port, "--", "--help;"}, {}, 0, {}, {},
+            {"--help;"});
+        row("check from standard input to standard output", {"check", "-", "--out", "-"}, {}, 0,
+            expectedFromFresh(parseFile(readBytes(set))).file, {}, {}, readBytes(set));
+        row("check into a folder that is not there", {"check", set, "--out", dir.filePath("none/out.txt")},
+            {}, 73, {}, {"Не удалось создать файл: " + dir.filePath("none/out.txt")}, {});
+        row("read onto a full device", {"read", "--port", port, "--out", "/dev/full"}, {}, 74, {},
+            {"Не удалось записать файл: /dev/full: " + QString::fromLocal8Bit(std::strerror(ENOSPC))},
+            {"READALL;"});
+        row("read onto a full disk", {"read", "--port", port}, {}, 74, {},
+            {"Не удалось записать в стандартный вывод"}, {"READALL;"}, {}, "/dev/full");
+        row("read into /dev/stdout, a file", {"read", "--port", port, "--out", "/dev/stdout"}, {}, 0, read,
+            {}, {"READALL;"}, {}, dir.filePath("stdout.txt"));
+        row("check into a FIFO", {"check", set, "--out", dir.filePath("out.fifo")}, {}, 0,
+            expectedFromFresh(parseFile(readBytes(set))).file, {}, {});
+        row("diff escapes tab and backslash", {"diff", dir.filePath("tab.txt"), "--port", port}, {}, 1,
+            "SETURL2\texample.net,8080,5\texample.net,8080,10\nSETID\t1,OBJ-17\t1,a\\tb\\\\c\n", {},
+            {"READALL;"});
+        row("check --values, a row the check refuses", {"check", set, "--values", dir.filePath("values.csv")},
+            {}, 1, {}, {"2: Неверное значение параметра SETLOG"}, {});
+        row("check --values, a key that is none", {"check", set, "--values", dir.filePath("unknown.csv")}, {},
+            1, {},
+            {"Таблица значений " + dir.filePath("unknown.csv") +
+             ": неизвестный параметр в заголовке: SETIDX"},
+            {});
+        row("check --values, no table", {"check", set, "--values", dir.filePath("none.csv")}, {}, 66, {},
+            {"Не удалось открыть файл: " + dir.filePath("none.csv")}, {});
         row("diff", {"diff", set}, {port}, 1,
             "ADMTEL3\t\t+79990001122\nSETURL2\texample.net,8080,5\texample.net,8080,10\n", {},
             {"MODEM?;", "READALL;"});
+
+        // --json: one document, parsed back; the modem is asked its IMEI first.
+        const QJsonObject modemJson{
+            {"port", port}, {"stablePath", QJsonValue()}, {"imei", "356938035643809"}};
+        const auto with = [](QJsonObject o, const QJsonObject &more) {
+            for (auto kv = more.begin(); kv != more.end(); ++kv)
+                o.insert(kv.key(), kv.value());
+            return o;
+        };
+        row("read --json", {"read", "--port", port, "--json"}, {}, 0,
+            json(with(modemJson, {{"status", 0}, {"messages", QJsonArray()}, {"set", setJson(read)}})), {},
+            {"IMEI;", "READALL;"});
+        row("diff --json", {"diff", set, "--json"}, {port}, 1,
+            json(with(modemJson,
+                      {{"status", 1},
+                       {"messages", QJsonArray()},
+                       {"differences",
+                        QJsonArray{QJsonObject{{"key", "ADMTEL3"}, {"modem", ""}, {"file", "+79990001122"}},
+                                   QJsonObject{{"key", "SETURL2"},
+                                               {"modem", "example.net,8080,5"},
+                                               {"file", "example.net,8080,10"}}}}})),
+            {}, {"MODEM?;", "IMEI;", "READALL;"});
+        row("write --all --json, no modem", {"write", set, "--all", "--json"}, {silent}, 2, "[]",
+            {"Модем не обнаружен. Проверьте подключение"}, {});
+        row("check --json of a refused file", {"check", dir.filePath("bad.txt"), "--json"}, {}, 1,
+            json(QJsonObject{{"port", QJsonValue()},
+                             {"stablePath", QJsonValue()},
+                             {"imei", QJsonValue()},
+                             {"status", 1},
+                             {"messages", QJsonArray{"Неверное значение параметра SETLOG"}}}),
+            {}, {});
+        row("send --json", {"send", "IMEI;", "--port", port, "--json"}, {}, 0,
+            json(with(modemJson,
+                      {{"status", 0}, {"messages", QJsonArray()}, {"reply", "IMEI=356938035643809;\r\n"}})),
+            {}, {"IMEI;", "IMEI;"});
         row("write of a file the checks refuse sends nothing",
             {"write", dir.filePath("bad.txt"), "--port", port}, {}, 1, {},
             {"Неверное значение параметра SETLOG"}, {});
@@ -131,17 +235,42 @@ private slots:
         QFETCH(QByteArray, out);
         QFETCH(QStringList, err);
         QFETCH(QByteArrayList, modemGot);
-        const QString outFile = dir.filePath("out.txt");
+        QFETCH(QByteArray, input);
+        QFETCH(QString, stdoutFile);
+        const QString outFile = dir.filePath("out.txt"), fifo = dir.filePath("out.fifo");
         QFile::remove(outFile);
+        QFile::remove(fifo);
         modem->clearLog();
-        const CliRun run = runCli(args, ports);
+        // A FIFO is written as it is, while someone reads it.
+        QByteArray fromFifo;
+        std::thread reader;
+        if (args.contains(fifo)) {
+            QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+            reader = std::thread([&] {
+                QFile f(fifo);
+                if (f.open(QIODevice::ReadOnly))
+                    fromFifo = f.readAll();
+            });
+        }
+        const CliRun run = runCli(args, ports, input, stdoutFile);
+        if (reader.joinable())
+            reader.join();
         QCOMPARE(run.status, status);
         QCOMPARE(run.errLines(), err);
-        if (args.contains(outFile)) {
+        QByteArray got = run.out;
+        if (args.contains(outFile) || args.contains(fifo)) {
             QVERIFY(run.out.isEmpty());
-            QCOMPARE(readBytes(outFile), out);
+            got = args.contains(fifo) ? fromFifo : readBytes(outFile);
+            QVERIFY(!args.contains(fifo) || (QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile()));
+        } else if (!stdoutFile.isEmpty() && QFileInfo(stdoutFile).isFile()) {
+            got = readBytes(stdoutFile);
+        }
+        if (args.contains("--json")) {
+            const QJsonDocument document = QJsonDocument::fromJson(got);
+            QVERIFY2(!document.isNull(), got.constData());
+            QCOMPARE(document.toJson(), QJsonDocument::fromJson(out).toJson());
         } else {
-            QCOMPARE(run.out, out);
+            QCOMPARE(got, out);
         }
         // Whatever the run sent is on the line before a marker sent now.
         QSerialPort marker(modem->slavePath());
@@ -161,7 +290,8 @@ private slots:
     }
 
     // Every port at once: two modems, four silent ports, a missing one and a busy one take about one
-    // probe's time, where a search one by one would take four times the probe's 2000 ms.
+    // probe's time, where a search one by one would take four times the probe's 2000 ms. Each line's
+    // columns are split at tabs; --json says the same.
     void ports()
     {
         for (int i = 0; i < 3; ++i)
@@ -169,38 +299,83 @@ private slots:
         const QString last = f->addModem()->slavePath();
         const CliRun run = runCli({"ports"}, f->portNames());
         QCOMPARE(run.status, 0);
-        QStringList expected;
+        const CliRun json = runCli({"ports", "--json"}, f->portNames());
+        QCOMPARE(json.status, 0);
+        const QJsonArray array = QJsonDocument::fromJson(json.out).array();
+        QStringList expected, lines;
         for (const QString &name : f->portNames()) {
             const QString verdict = name == missing ? "порт не найден"
                                     : name == busy  ? "порт занят другой программой"
                                     : name == modem->slavePath() || name == last ? "модем отвечает"
                                                                                  : "модем не ответил";
-            expected.append(name + ": " + verdict);
+            expected.append(name + '\t' + verdict + "\t\t\t\t");
+            const QString state = name == missing                              ? "missing"
+                                  : name == busy                               ? "busy"
+                                  : name == modem->slavePath() || name == last ? "answered"
+                                                                               : "silent";
+            const QJsonObject o = array.at(expected.size() - 1).toObject();
+            QCOMPARE(o.value("path").toString() + ' ' + o.value("state").toString() + ' ' +
+                         o.value("message").toString(),
+                     name + ' ' + state + ' ' + verdict);
         }
+        QCOMPARE(array.size(), expected.size());
         QCOMPARE(QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts), expected);
         // One by one, the four silent ports alone would take 4 x 2000 ms.
         QVERIFY2(run.ms < 3 * 2000, qPrintable(QString::number(run.ms)));
     }
 
     // Progress is for a person at a terminal: a script's pipe gets none (every other test shows that), a
-    // terminal gets one line, overwritten step by step and cleared at the end.
+    // terminal gets one line, overwritten step by step and cleared at the end; several modems at once get a
+    // line each, drawn again in place, and cleared before the summary.
     void progressOnlyOnATerminal()
     {
-        int master = -1, slave = -1;
-        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VELON_PORTS", silent);
-        process->setProcessEnvironment(env);
-        process->setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
-        process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), {"ports"});
-        const CliRun run = finishCli(*process);
-        ::close(slave);
-        QByteArray terminal(4096, '\0');
-        terminal.truncate(int(qMax<ssize_t>(0, ::read(master, terminal.data(), size_t(terminal.size())))));
-        ::close(master);
-        QCOMPARE(run.status, 2);
+        const auto onTerminal = [](const QStringList &args, const QStringList &ports, QByteArray *terminal) {
+            int master = -1, slave = -1;
+            if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+                return CliRun();
+            std::thread reader([&] {
+                char buffer[4096];
+                ssize_t n = 0;
+                while ((n = ::read(master, buffer, sizeof buffer)) > 0)
+                    terminal->append(buffer, int(n));
+            });
+            auto process = std::make_unique<QProcess>();
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("VELON_PORTS", ports.join(':'));
+            process->setProcessEnvironment(env);
+            process->setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
+            process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), args);
+            const CliRun run = finishCli(*process);
+            ::close(slave);
+            reader.join();
+            ::close(master);
+            return run;
+        };
+        QByteArray terminal;
+        QCOMPARE(onTerminal({"ports"}, {silent}, &terminal).status, 2);
         QCOMPARE(QString::fromUtf8(terminal), QString("\rОпрос портов: 1\033[K\r\033[K"));
+
+        // Both modems give the same IMEI (the terminal shows each "\n" as "\r\n"): the second file adds its
+        // port instead of replacing the first.
+        SimFixture two;
+        const QStringList ports{two.addModem()->slavePath(), two.addModem()->slavePath()};
+        const QString folder = dir.filePath("two");
+        QVERIFY(QDir().mkpath(folder));
+        terminal.clear();
+        const CliRun run = onTerminal({"read", "--all", "--out-dir", folder}, ports, &terminal);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts).size(), 3);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        const QString text = QString::fromUtf8(terminal);
+        for (const QString &port : ports) {
+            const QString suffixed = "356938035643809-" + port.mid(5).replace('/', '_') + ".txt";
+            const QString file = files.contains(suffixed) ? suffixed : "356938035643809.txt";
+            QVERIFY2(
+                text.contains("\r" + port + ": прочитан в " + QDir(folder).filePath(file) + "\033[K\r\n"),
+                qPrintable(text));
+        }
+        QVERIFY2(text.contains("\033[2A\r") && text.endsWith("\033[2A\r\033[J"), qPrintable(text));
     }
 
     // A modem unplugged in the middle of the records, or of the read-back: one message, status 2.
@@ -242,6 +417,113 @@ private slots:
         const CliRun first = finishCli(*holder);
         QCOMPARE(first.status, 0);
         QCOMPARE(first.out, QByteArray("IMEI=356938035643809;\r\n"));
+    }
+
+    // The values table as spreadsheets save it: each row's SETID as the check takes it, or why the table
+    // was refused.
+    void valuesTables_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("setIds"); // row by row; for a refused table, its message
+        QTest::newRow("comma, a quoted cell holding the separator and a quote")
+            << QByteArray("IMEI,SETID\n1,\"1,a \"\"b\"\"\"\n") << QStringList{"1,a \"b\""};
+        QTest::newRow("semicolon, CR LF, a blank last line")
+            << QByteArray("IMEI;SETID\r\n1;1,x\r\n/dev/ttyUSB1;1,y\r\n\r\n") << QStringList{"1,x", "1,y"};
+        QTest::newRow("tab, keys in lower case") << QByteArray("imei\tsetid\n1\t1,z\n") << QStringList{"1,z"};
+        QTest::newRow("Windows-1251")
+            << linecodec::encode("IMEI;SETID\n1;1,Склад\n") << QStringList{"1,Склад"};
+        QTest::newRow("UTF-8 with a byte-order mark")
+            << QByteArray("\xEF\xBB\xBFIMEI,SETID\n1,\"1,Ёлка\"\n") << QStringList{"1,Ёлка"};
+        QTest::newRow("a row short of a cell")
+            << QByteArray("IMEI,SETID,SETLOG\n1,\"1,a\"\n")
+            << QStringList{"Таблица значений %1: в строке 2 2 ячеек, в заголовке 3"};
+        QTest::newRow("no key") << QByteArray("IMEI\n1\n")
+                                << QStringList{"Таблица значений %1: в заголовке нет ни одного параметра"};
+    }
+    void valuesTables()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, setIds);
+        const QString table = dir.filePath("table.csv");
+        QVERIFY(writeBytes(table, csv));
+        const CliRun run = runCli({"check", dir.filePath("set.txt"), "--values", table, "--json"});
+        const QJsonDocument document = QJsonDocument::fromJson(run.out);
+        QStringList got;
+        if (document.isArray()) {
+            QCOMPARE(run.status, 0);
+            for (const QJsonValue &row : document.array())
+                got.append(row.toObject().value("set").toObject().value("SETID").toString());
+        } else {
+            QCOMPARE(run.status, 1);
+            setIds.first() = setIds.first().arg(table);
+            for (const QJsonValue &message : document.object().value("messages").toArray())
+                got.append(message.toString());
+        }
+        QCOMPARE(got, setIds);
+    }
+
+    // A rack in one command: the search finds four modems among five ports, each gets the template with its
+    // own row of the values table (by IMEI or by port), one without a row is skipped, one unplugged halfway
+    // through its records fails alone; the status is the worst. Then every modem read into a folder, each
+    // file named after the IMEI, with the summary table.
+    void allAtOnce()
+    {
+        SimFixture rack;
+        rack.addSilentPort();
+        QStringList imeis;
+        for (int i = 0; i < 4; ++i) {
+            imeis.append(QString("86000000000000%1").arg(i));
+            rack.addModem()->setInfo("IMEI", imeis.last());
+        }
+        sim::SimModem *unplugged = rack.modem(4);
+        const QString file = dir.filePath("rack.txt"), values = dir.filePath("rack.csv");
+        QVERIFY(writeBytes(file, fileOf(sim::SimModem::defaultParams())));
+        QVERIFY(writeBytes(values,
+                           QString("модем,SETID,ADMTEL1\n%1,\"1,Склад-0\",+79990000000\n%2,\"1,Склад-1\",\n"
+                                   "%3,\"1,Склад-3\",+79990000003\n")
+                               .arg(imeis[0], rack.modem(2)->slavePath(), imeis[3])
+                               .toUtf8()));
+        auto process = startCli({"write", file, "--all", "--values", values, "--json"}, rack.portNames());
+        QTRY_VERIFY_WITH_TIMEOUT(unplugged->log().size() >= 8, 30000);
+        unplugged->hangUp();
+        const CliRun run = finishCli(*process);
+        QCOMPARE(run.status, 2);
+        const QJsonArray array = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(array.size(), 4);
+        const QStringList setIds{"1,Склад-0", "1,Склад-1", "1,OBJ-17", "1,Склад-3"};
+        for (int i = 0; i < 4; ++i) {
+            const QJsonObject o = array.at(i).toObject();
+            sim::SimModem *m = rack.modem(i + 1);
+            QCOMPARE(o.value("port").toString(), m->slavePath());
+            QCOMPARE(o.value("imei").toString(), imeis[i]);
+            if (i < 2) {
+                QCOMPARE(o.value("status").toInt(), 0);
+                QCOMPARE(m->param("SETID"), setIds[i]);
+                QCOMPARE(m->param("ADMTEL1"), i == 0 ? QString("+79990000000") : QString());
+            }
+        }
+        QCOMPARE(array.at(2).toObject().value("status").toInt(), 1);
+        QCOMPARE(array.at(2).toObject().value("messages").toArray().at(0).toString(),
+                 "Нет строки для этого модема в " + values + ": модем пропущен");
+        QCOMPARE(rack.modem(3)->records(), (QByteArrayList{"MODEM?;", "IMEI;"}));
+        QCOMPARE(array.at(3).toObject().value("status").toInt(), 2);
+        QCOMPARE(array.at(3).toObject().value("messages").toArray().at(0).toString(),
+                 "Связь с модемом потеряна");
+        QCOMPARE(unplugged->writeAllCount(), 0);
+
+        const QString folder = dir.filePath("rack");
+        QVERIFY(QDir().mkpath(folder));
+        const QStringList three = rack.portNames().mid(1, 3);
+        const CliRun read = runCli({"read", "--ports", three.join(','), "--out-dir", folder, "--jobs", "2"});
+        QCOMPARE(read.status, 0);
+        QStringList lines = QString::fromUtf8(read.out).split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() == 4, read.out.constData());
+        for (int i = 0; i < 3; ++i) {
+            const QString saved = QDir(folder).filePath(imeis[i] + ".txt");
+            QCOMPARE(parseFile(readBytes(saved)).value("SETID"), setIds[i]);
+            QCOMPARE(lines[i + 1].simplified(),
+                     QString("%1 - %2 0 прочитан в %3").arg(three[i], imeis[i], saved));
+        }
     }
 
     // Eight writes at once on eight ports do not disturb each other: each modem gets its file's records in

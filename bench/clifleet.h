@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// velon-cli on a whole rack of simulated modems in one process, each figure beside the same work on one
+// modem measured in the same run.
+namespace clifleet {
+
+struct Figure
+{
+    QString what;
+    double ms = 0;
+    double lineLimitMs = 0; // 0: not a line figure
+    QString note;
+};
+
+QVector<Figure> measure(int answerDelayMs);
+
+} // namespace clifleet

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "cli/portsurvey.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The one kind of port name velon-cli shows and takes: the full path of the device node. The survey of the
+// ports goes through here only, so that its callers do not depend on where the search lives.
+namespace portnames {
+
+// "/dev/ttyUSB0" for "ttyUSB0" or "/dev/ttyUSB0".
+QString fullPath(const QString &name);
+// The path under /dev/serial/by-id that leads to the port, which stays the same whichever order the
+// adapters were plugged in; empty when there is none.
+QString stablePath(const QString &path);
+
+// The system's ports (or VELON_PORTS'), as full paths.
+QStringList available();
+// Every port probed at once, each with its verdict.
+QVector<portsurvey::Port> survey(const QStringList &paths);
+// The ports among paths where a modem answers, in their order.
+QStringList answering(const QStringList &paths);
+
+} // namespace portnames
