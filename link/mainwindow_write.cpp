@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "history/historystore.h"
 #include "link/delay.h"
 #include "link/writeplan.h"
 #include "params/linecodec.h"
@@ -132,4 +133,6 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     const int mismatched = mismatchedKeys.size();
     reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
                  mismatched);
+    // What the modem holds now, as it read back.
+    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap));
 }

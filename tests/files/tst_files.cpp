@@ -22,6 +22,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // The 26 keys in the order of the file's lines.
 static QStringList fileKeys()
 {
@@ -408,16 +410,24 @@ private slots:
                                              << "missing.txt";
         QTest::newRow("load a directory") << "load"
                                           << "sub";
+        // Nothing waits for a writer that never comes, and a device holds no set.
+        QTest::newRow("load a FIFO") << "load"
+                                     << "x.txt";
+        QTest::newRow("load a device") << "load"
+                                       << "null.txt";
         QTest::newRow("save into a missing directory") << "save"
                                                        << "missing/set.txt";
         QTest::newRow("save over a directory") << "save"
-                                               << "sub";
+                                               << "sub.txt";
     }
     void fileThatCannotBeOpened()
     {
         QFETCH(QString, action);
         QFETCH(QString, name);
         QVERIFY(QDir(dir->path()).mkdir("sub"));
+        QVERIFY(QDir(dir->path()).mkdir("sub.txt"));
+        QCOMPARE(mkfifo(QFile::encodeName(path("x.txt")).constData(), 0600), 0);
+        QVERIFY(QFile::link("/dev/null", path("null.txt")));
         const QStringList before = heldRecords();
         MessageBoxWatcher watcher;
         if (action == "load")
@@ -431,9 +441,11 @@ private slots:
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(heldRecords(), before);
         QVERIFY(window->parsedParams().isEmpty());
-        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"sub"});
+        QCOMPARE(QDir(dir->path())
+                     .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (QStringList{"null.txt", "sub", "sub.txt", "x.txt"}));
         QVERIFY(QDir(path("sub")).isEmpty());
+        QVERIFY(QDir(path("sub.txt")).isEmpty());
     }
 
     void failedSaveKeepsTheOldFile()
