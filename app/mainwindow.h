@@ -351,6 +351,7 @@ private:
     // and a comparison do: false after its message.
     void loadParamFile(const QString &fileName);
     bool readParamFile(const QString &fileName, QString *text);
+    bool holdsASet(const QString &fileName, const QString &text);
 
     QString historyFolder;
     bool formEdited = false;

@@ -68,8 +68,8 @@ bool MainWindow::readParamFile(const QString &fileName, QString *text)
 {
     // A FIFO, a device or a folder cannot be opened as a parameter file, and a FIFO is not even tried: its
     // open would hold the window until something wrote into it.
-    const paramfile::ReadFile file = paramfile::isRegularFile(fileName) ? paramfile::read(fileName)
-                                                                         : paramfile::ReadFile{};
+    const paramfile::ReadFile file =
+        paramfile::isRegularFile(fileName) ? paramfile::read(fileName) : paramfile::ReadFile{};
     if (file.result == paramfile::ReadResult::NotOpened) {
         qDebug() << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
@@ -82,12 +82,16 @@ bool MainWindow::readParamFile(const QString &fileName, QString *text)
         return false;
     }
     *text = paramfile::fileText(file.bytes);
-    if (paramfile::setBytesOfText(*text).isEmpty()) {
-        QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
-        reportStatus(statusline::Outcome::FileNotRead, fileName);
-        return false;
-    }
     return true;
+}
+
+bool MainWindow::holdsASet(const QString &fileName, const QString &text)
+{
+    if (!paramfile::setBytesOfText(text).isEmpty())
+        return true;
+    QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
+    reportStatus(statusline::Outcome::FileNotRead, fileName);
+    return false;
 }
 
 void MainWindow::loadParamFile(const QString &fileName)
@@ -100,6 +104,8 @@ void MainWindow::loadParamFile(const QString &fileName)
     qDebug() << "fileToStringList" << excerpt.split('\n');
 
     qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
+    if (!holdsASet(fileName, fileToString))
+        return;
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.

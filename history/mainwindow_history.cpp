@@ -9,13 +9,13 @@
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
 
-#include <QPushButton>
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPort>
 #include <QSpinBox>
@@ -121,8 +121,12 @@ void MainWindow::showHistory()
 {
     if (!historyDialog) {
         historyDialog = std::make_unique<history::HistoryWindow>(this);
+        // Like the load button, which a read or write holds inert, a kept set waits for the link to be free.
         connect(historyDialog.get(), &history::HistoryWindow::openRequested, this,
-                &MainWindow::loadParamFile);
+                [this](const QString &path) {
+                    if (!linkBusy)
+                        loadParamFile(path);
+                });
         connect(historyDialog.get(), &history::HistoryWindow::compareRequested, this,
                 &MainWindow::compareWithFile);
     }
@@ -186,7 +190,7 @@ void MainWindow::compareWithFile(const QString &fileName)
         lastFileFolder = QFileInfo(name).absolutePath();
     }
     QString text;
-    if (!readParamFile(name, &text))
+    if (!readParamFile(name, &text) || !holdsASet(name, text))
         return;
     const QMap<QString, QString> other =
         records::toParamsMap(records::splitRecords(paramfile::setBytesOfText(text)));

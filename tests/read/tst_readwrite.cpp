@@ -701,6 +701,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             widget<QToolButton>("toolButton_loadFromFile")->click();
         } else if (step == "password") {
             typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
+        } else if (step == "no history") {
+            window->setHistoryFolder(dir.filePath("set.txt"));
         } else if (step == "save") {
             fileName = dir.filePath("saved.txt");
             widget<QToolButton>("toolButton_saveToFile")->click();
@@ -709,6 +711,7 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
     QString pattern = QRegularExpression::escape(status);
     pattern.replace("PORT", QRegularExpression::escape(modem->slavePath()));
     pattern.replace("TIME", "\\d\\d:\\d\\d:\\d\\d");
+    pattern.replace("ANY", ".+");
     boxes->clear(); // the boxes are the other tests' business (and the file's have no parent)
     QVERIFY2(QRegularExpression("^" + pattern + "$").match(statusLine()).hasMatch(),
              qPrintable(statusLine()));
@@ -754,6 +757,8 @@ void TestReadWrite::closingWithEditsAsks_data()
     QTest::addColumn<QString>("fileName"); // the save dialog's answer; empty: cancelled
     QTest::addColumn<bool>("closes");
     QTest::newRow("no edits: no question") << false << QString() << QString() << true;
+    // A logout cannot wait for an answer: the edits go to the history instead.
+    QTest::newRow("session ends") << true << "session" << QString() << true;
     QTest::newRow("Отмена") << true << "Отмена" << QString() << false;
     QTest::newRow("Не сохранять") << true << "Не сохранять" << QString() << true;
     QTest::newRow("Сохранить…, saved") << true << "Сохранить…"
@@ -778,6 +783,10 @@ void TestReadWrite::closingWithEditsAsks()
     window->setFileDialogs(dialogs);
     if (edited)
         typeOver(widget<QLineEdit>("lineEdit_url2"), "b.example");
+    QTemporaryDir historyDir;
+    window->setHistoryFolder(historyDir.path());
+    if (answer == "session")
+        QVERIFY(QMetaObject::invokeMethod(window.get(), "keepEditsAtSessionEnd"));
     boxes->answerWith(answer);
     window->close();
 
@@ -788,8 +797,15 @@ void TestReadWrite::closingWithEditsAsks()
     QCOMPARE(asked, answer == "Сохранить…" ? 1 : 0);
     // The save went through the normal save: ".txt" added, the edited set in it.
     QCOMPARE(readBytes(dir.filePath("kept.txt")).contains("SETURL2=b.example,1,0;"), !fileName.isEmpty());
-    QCOMPARE(boxes->texts(), edited ? QStringList{"Сохранить изменения в файл?"} : QStringList());
-    if (edited) {
+    const QVector<history::Entry> kept = history::entries(historyDir.path());
+    QCOMPARE(kept.size(), answer == "session" ? 1 : 0);
+    if (!kept.isEmpty()) {
+        QCOMPARE(kept.first().kind, history::Kind::Unsaved);
+        QVERIFY(readBytes(kept.first().path).contains("SETURL2=b.example,1,0;"));
+    }
+    const bool asks = edited && answer != "session";
+    QCOMPARE(boxes->texts(), asks ? QStringList{"Сохранить изменения в файл?"} : QStringList());
+    if (asks) {
         QStringList buttons = boxes->boxes().first().buttonTexts;
         buttons.sort();
         QCOMPARE(buttons, (QStringList{"Не сохранять", "Отмена", "Сохранить…"}));
