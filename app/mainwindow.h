@@ -355,6 +355,7 @@ private:
 
     QString historyFolder;
     bool formEdited = false;
+    int editsMade = 0;          // counts the engineer's edits, so an operation sees one made while it waited
     bool fillingForm = false;   // the program sets the form (a read, a load): no edit
     bool askingToClose = false; // the close question is open
     bool sessionEnding = false;

@@ -56,8 +56,10 @@ void MainWindow::setUpHistory()
 
 void MainWindow::noteFormEdit()
 {
-    if (!fillingForm)
-        setFormEdited(true);
+    if (fillingForm)
+        return;
+    ++editsMade;
+    setFormEdited(true);
 }
 
 void MainWindow::setFormEdited(bool edited)

@@ -90,6 +90,7 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         return;
 
     const QStringList held = heldRecordTexts();
+    const int editsBefore = editsMade;
     const QStringList sendingTexts = writeplan::sends(held);
     qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << linecodec::decode(bufferMainWindow) + '\n';
     qDebug() << "writeAllParams" << sendingTexts.join(QString());
@@ -135,4 +136,7 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
                  mismatched);
     // What the modem holds now, as it read back.
     keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap));
+    // An edit made while the write waited was not written.
+    if (editsMade != editsBefore)
+        setFormEdited(true);
 }

@@ -737,6 +737,14 @@ void TestReadWrite::editMarkerFollowsReadEditSaveEditWrite()
         {[&] { clickWrite(); }, false},
         {[&] { QTest::mouseClick(widget<QRadioButton>("radioButton_server"), Qt::LeftButton); }, true},
         {[&] { clickRead(); }, false},
+        // An edit made while a write waits was not written: it stays marked.
+        {[&] {
+             whenWritten(sizeOf(writeSequence().mid(0, 3)),
+                         [&] { typeOver(widget<QLineEdit>("lineEdit_url4"), "d.example"); });
+             clickWrite();
+         },
+         true},
+        {[&] { clickRead(); }, false},
     };
     int n = 0;
     for (const auto &step : steps) {
@@ -856,6 +864,14 @@ void TestReadWrite::readAndWrittenSetsAreKeptAndOneOpens()
     QVERIFY2(statusLine().startsWith("Загружены из файла " + QFileInfo(kept.at(1).path).fileName()),
              qPrintable(statusLine()));
     QVERIFY(!window->hasEdits());
+    // "Сравнить с формой" on the written set: the one key written since.
+    list->selectRow(0);
+    child<QPushButton>(window->historyWindow(), "pushButton_compare")->click();
+    QCOMPARE(child<QLabel>(window->compareWindow(), "label_count")->text(),
+             QString("Различаются параметров: 1"));
+    auto *table = child<QTableWidget>(window->compareWindow(), "tableWidget_compare");
+    QCOMPARE(table->item(0, 1)->text(), QString("SETURL3"));
+    QCOMPARE(table->item(0, 3)->text(), QString("c.example,1,0"));
     QCOMPARE(boxes->texts(), QStringList());
 }
 
