@@ -3,6 +3,8 @@
 #include "exchangelog/capturingport.h"
 #include "exchangelog/exchangelog.h"
 #include "exchangelog/exchangelogwindow.h"
+#include "history/comparewindow.h"
+#include "history/historywindow.h"
 #include "link/delay.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
@@ -60,6 +62,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     findModemPort();
     finishForm();
+    // From here on a change of the form is the engineer's.
+    setUpHistory();
 }
 
 MainWindow::~MainWindow()
@@ -73,6 +77,10 @@ MainWindow::~MainWindow()
             pacer.drain(port);
     }
     port->close();
+    // The form's widgets outlive the members: a spin box that loses its focus as they go must not reach
+    // the edit marker or a handler.
+    for (QObject *child : findChildren<QObject *>())
+        disconnect(child, nullptr, this, nullptr);
     delete ui;
 }
 
@@ -113,7 +121,9 @@ void MainWindow::reportStatus(statusline::Outcome outcome, const QString &subjec
     } else {
         statusLastOperation = words;
     }
-    statusLabel->setText(statusline::line(statusOrigin, statusLastOperation));
+    if (statusline::clearsEdits(outcome))
+        setFormEdited(false);
+    statusLabel->setText(statusline::line(statusOrigin, statusLastOperation, formEdited));
 }
 
 void MainWindow::on_toolButton_settings_clicked()
@@ -123,6 +133,10 @@ void MainWindow::on_toolButton_settings_clicked()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!mayCloseWithEdits()) {
+        event->ignore();
+        return;
+    }
     // A read or write waiting in a nested loop sees this and gives up instead of talking on.
     windowClosing = true;
     formSettings->close();

@@ -24,6 +24,12 @@ class ExchangeLog;
 class ExchangeLogWindow;
 } // namespace exchangelog
 
+namespace history {
+enum class Kind;
+class HistoryWindow;
+class CompareWindow;
+} // namespace history
+
 namespace Ui {
 class MainWindow;
 }
@@ -316,4 +322,43 @@ private:
     QLabel *statusLabel = nullptr;
     QString statusOrigin;
     QString statusLastOperation;
+
+    // --- history/: the edit marker, the question before closing with edits, the kept sets, the comparison.
+public:
+    bool hasEdits() const { return formEdited; }
+    history::HistoryWindow *historyWindow() const { return historyDialog.get(); }
+    history::CompareWindow *compareWindow() const { return compareDialog.get(); }
+    // Where the kept sets go; the user's data folder unless a test puts its own.
+    void setHistoryFolder(const QString &folder) { historyFolder = folder; }
+
+private slots:
+    // The session ends (logout, shutdown): nobody can answer a question, so unsaved edits are kept.
+    void keepEditsAtSessionEnd();
+
+private:
+    void setUpHistory();
+    void noteFormEdit();
+    void setFormEdited(bool edited);
+    // Before a close: false when the engineer chose to stay or the save did not happen.
+    bool mayCloseWithEdits();
+    // Keeps a set of 26 record texts in the history of the modem at hand; a failure is one status note.
+    void keepInHistory(history::Kind kind, const QStringList &recordTexts);
+    void showHistory();
+    void showComparison();
+    void compareWithModem();
+    void compareWithFile(const QString &fileName);
+    // --- files/: a load from a named file (the open dialog's or a kept set), and the reading both a load
+    // and a comparison do: false after its message.
+    void loadParamFile(const QString &fileName);
+    bool readParamFile(const QString &fileName, QString *text);
+    bool holdsASet(const QString &fileName, const QString &text);
+
+    QString historyFolder;
+    bool formEdited = false;
+    int editsMade = 0;          // counts the engineer's edits, so an operation sees one made while it waited
+    bool fillingForm = false;   // the program sets the form (a read, a load): no edit
+    bool askingToClose = false; // the close question is open
+    bool sessionEnding = false;
+    std::unique_ptr<history::HistoryWindow> historyDialog;
+    std::unique_ptr<history::CompareWindow> compareDialog;
 };

@@ -65,6 +65,8 @@ QString what(const Event &e)
         return "не удалось открыть файл " + file;
     case Outcome::FileNotRead:
         return "не удалось прочитать файл " + file;
+    case Outcome::HistoryNotKept:
+        return "набор не сохранён в истории: " + e.subject;
     }
     return QString();
 }
@@ -91,14 +93,31 @@ bool tellsOrigin(Outcome outcome)
     }
 }
 
+bool clearsEdits(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Read:
+    case Outcome::ReadPartly:
+    case Outcome::Written:
+    case Outcome::Mismatched:
+    case Outcome::WrittenUnchecked:
+    case Outcome::Loaded:
+    case Outcome::LoadedPartly:
+    case Outcome::Saved:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString describe(const Event &event)
 {
     return what(event) + " в " + event.at.toString("hh:mm:ss");
 }
 
-QString line(const QString &origin, const QString &lastOperation)
+QString line(const QString &origin, const QString &lastOperation, bool edited)
 {
-    QString text = origin;
+    QString text = edited ? origin + ", изменены" : origin;
     if (!text.isEmpty())
         text[0] = text[0].toUpper();
     if (lastOperation.isEmpty())

@@ -33,6 +33,7 @@ enum class Outcome {
     NotSaved,
     FileNotOpened,
     FileNotRead,
+    HistoryNotKept, // subject: why
 };
 
 struct Event
@@ -49,7 +50,10 @@ QString defaults();
 bool tellsOrigin(Outcome outcome);
 // The outcome's words with its time: "прочитаны из модема (COM3) в 10:31:02".
 QString describe(const Event &event);
-// The whole line: the values' origin and, if the last operation did not set them, what it did.
-QString line(const QString &origin, const QString &lastOperation);
+// Whether the outcome leaves the form matching the modem or a file again, so earlier edits stop counting.
+bool clearsEdits(Outcome outcome);
+// The whole line: the values' origin, "изменены" once the form was edited since, and, if the last operation
+// did not set them, what it did.
+QString line(const QString &origin, const QString &lastOperation, bool edited = false);
 
 } // namespace statusline

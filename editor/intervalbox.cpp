@@ -1,6 +1,6 @@
 #include "editor/intervalbox.h"
 
-#include "editor/recordbuilder.h"
+#include "params/recordbuilder.h"
 
 #include <QLineEdit>
 #include <QSpinBox>

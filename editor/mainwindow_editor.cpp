@@ -2,9 +2,9 @@
 
 #include "editor/fieldguard.h"
 #include "editor/intervalbox.h"
-#include "editor/recordbuilder.h"
 #include "editor/separatorvalidator.h"
 #include "params/paramcheck.h"
+#include "params/recordbuilder.h"
 #include "params/records.h"
 #include "ui_mainwindow.h"
 

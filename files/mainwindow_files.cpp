@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "files/paramfile.h"
+#include "params/records.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -26,8 +27,8 @@ void MainWindow::on_toolButton_saveToFile_clicked()
     // A set that its own load would refuse is not saved: better said now than when the file is loaded.
     if (!recordsLoadBack(statusline::Outcome::SaveRefused))
         return;
-    const QString fileName = fileDialogs.saveFileName(
-        this, tr("Save File"), files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
+    const QString fileName = paramfile::withTxtSuffix(fileDialogs.saveFileName(
+        this, tr("Save File"), files::startFolder(lastFileFolder), tr("Текст (*.txt)")));
     if (fileName.isEmpty())
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
@@ -60,33 +61,59 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
     if (fileName.isEmpty())
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
+    loadParamFile(fileName);
+}
 
-    const paramfile::ReadFile file = paramfile::read(fileName);
+bool MainWindow::readParamFile(const QString &fileName, QString *text)
+{
+    // A FIFO, a device or a folder cannot be opened as a parameter file, and a FIFO is not even tried: its
+    // open would hold the window until something wrote into it.
+    const paramfile::ReadFile file =
+        paramfile::isRegularFile(fileName) ? paramfile::read(fileName) : paramfile::ReadFile{};
     if (file.result == paramfile::ReadResult::NotOpened) {
         qDebug() << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
-        return;
+        return false;
     }
     if (file.result == paramfile::ReadResult::TooLarge) {
         QMessageBox::information(this, QString(), paramfile::tooLargeMessage(), QMessageBox::Ok);
         reportStatus(statusline::Outcome::FileNotRead, fileName);
-        return;
+        return false;
     }
-    const QString fileToString = paramfile::fileText(file.bytes);
+    *text = paramfile::fileText(file.bytes);
+    return true;
+}
+
+bool MainWindow::holdsASet(const QString &fileName, const QString &text)
+{
+    if (!paramfile::setBytesOfText(text).isEmpty())
+        return true;
+    QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
+    reportStatus(statusline::Outcome::FileNotRead, fileName);
+    return false;
+}
+
+void MainWindow::loadParamFile(const QString &fileName)
+{
+    QString fileToString;
+    if (!readParamFile(fileName, &fileToString))
+        return;
     const QString excerpt = paramfile::debugExcerpt(fileToString);
     qDebug() << "fileToString" << excerpt;
     qDebug() << "fileToStringList" << excerpt.split('\n');
 
     qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
-    // The parser decodes with the line codec, so the text goes to it in that codec.
-    const QByteArray set = paramfile::setBytesOfText(fileToString);
-    if (set.isEmpty()) {
-        QMessageBox::information(this, QString(), paramfile::emptySetMessage(), QMessageBox::Ok);
-        reportStatus(statusline::Outcome::FileNotRead, fileName);
+    if (!holdsASet(fileName, fileToString))
         return;
-    }
-    slotGetAllParams(set);
+    // The parser decodes with the line codec, so the text goes to it in that codec.
+    slotGetAllParams(paramfile::setBytesOfText(fileToString));
+    // Said once, before the form shows the "?": the file itself keeps what it had.
+    const QStringList replaced = paramfile::keysWithReplacedCharacters(
+        records::toParamsMap(records::splitRecordTexts(paramfile::withoutLineBreaks(fileToString))));
+    if (!replaced.isEmpty())
+        QMessageBox::information(this, QString(), paramfile::replacedCharactersMessage(replaced),
+                                 QMessageBox::Ok);
     reportStatus(validateParamSet() ? statusline::Outcome::Loaded : statusline::Outcome::LoadedPartly,
                  fileName);
 }

@@ -1,6 +1,8 @@
 #include "files/paramfile.h"
 
+#include "params/debugtext.h"
 #include "params/linecodec.h"
+#include "params/records.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,6 +11,21 @@
 #include <QTextCodec>
 
 namespace paramfile {
+
+namespace {
+
+// The bytes as UTF-8; a null text when they are not valid UTF-8.
+QString validUtf8(const QByteArray &bytes)
+{
+    QTextCodec::ConverterState state;
+    const QString text =
+        QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    if (state.invalidChars > 0 || state.remainingChars > 0)
+        return QString();
+    return text.isNull() ? QString("") : text;
+}
+
+} // namespace
 
 QByteArray fileBytes(const QStringList &recordTexts)
 {
@@ -27,16 +44,25 @@ QString fileText(const QByteArray &bytes)
         const int nul = text.indexOf(QChar(0));
         if (nul >= 0)
             text.truncate(nul);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
     } else {
         const int nul = bytes.indexOf('\0');
-        const QByteArray content = nul < 0 ? bytes : bytes.left(nul);
-        QTextCodec::ConverterState state;
-        text = QTextCodec::codecForName("UTF-8")->toUnicode(content.constData(), content.size(), &state);
-        if (state.invalidChars > 0 || state.remainingChars > 0)
-            text = linecodec::decode(content);
+        QByteArray content = nul < 0 ? bytes : bytes.left(nul);
+        // The mark goes first: read as Windows-1251 it would stand before the first key.
+        if (content.startsWith("\xef\xbb\xbf"))
+            content.remove(0, 3);
+        text = validUtf8(content);
+        if (text.isNull()) {
+            // One line that is not UTF-8 (added by an older tool) leaves the others as they were written.
+            QStringList lines;
+            for (const QByteArray &line : content.split('\n')) {
+                const QString utf8 = validUtf8(line);
+                lines.append(utf8.isNull() ? linecodec::decode(line) : utf8);
+            }
+            text = lines.join('\n');
+        }
     }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
     text.replace("\r\n", "\n");
     return text;
 }
@@ -90,10 +116,39 @@ QString emptySetMessage()
 
 QString debugExcerpt(const QString &text)
 {
-    constexpr int shown = 300;
-    if (text.size() <= shown)
-        return text;
-    return text.left(shown) + QStringLiteral("... (%1 characters)").arg(text.size());
+    return debugtext::excerpt(text);
+}
+
+bool isRegularFile(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return !info.exists() || info.isFile();
+}
+
+QString withTxtSuffix(const QString &fileName)
+{
+    if (fileName.isEmpty() || fileName.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        return fileName;
+    // "set." becomes "set.txt", not "set..txt".
+    return fileName + (fileName.endsWith('.') ? QStringLiteral("txt") : QStringLiteral(".txt"));
+}
+
+QStringList keysWithReplacedCharacters(const QMap<QString, QString> &params)
+{
+    QStringList keys;
+    for (const QString &key : records::paramsKeyList()) {
+        const auto it = params.constFind(key);
+        if (it != params.constEnd() && !linecodec::canEncode(it.value()))
+            keys.append(key);
+    }
+    return keys;
+}
+
+QString replacedCharactersMessage(const QStringList &keys)
+{
+    return QCoreApplication::translate("MainWindow",
+                                       "Символы, которые модем не принимает, заменены на «?»: ") +
+           keys.join(QStringLiteral(", "));
 }
 
 SaveResult save(const QString &fileName, const QByteArray &bytes)

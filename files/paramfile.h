@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +17,9 @@ constexpr qint64 maxFileBytes = 1024 * 1024;
 QByteArray fileBytes(const QStringList &recordTexts);
 
 // The text of a file's bytes as read, CR LF turned into LF and a leading byte-order mark dropped (an editor
-// may have added one). Bytes with a UTF-16 byte-order mark are UTF-16; others UTF-8, or Windows-1251 when
-// they are not valid UTF-8 (sets written by older tools). The content ends at the first NUL.
+// may have added one). Bytes with a UTF-16 byte-order mark are UTF-16; others UTF-8, where the whole is not
+// valid UTF-8 line by line: each line that is stays UTF-8, the others are Windows-1251 (sets written or
+// extended by older tools). The content ends at the first NUL.
 QString fileText(const QByteArray &bytes);
 
 // The text with every line break removed: a record may stand anywhere, even broken over two lines.
@@ -45,6 +47,20 @@ QString emptySetMessage();
 
 // At most the first few hundred characters of a file's text, for the debug output.
 QString debugExcerpt(const QString &text);
+
+// Whether a load may read the file: a regular file, or none at all (its open then fails as usual). A FIFO
+// would hold the window until something writes into it; a device or a folder holds no set.
+bool isRegularFile(const QString &fileName);
+
+// The name a save writes: ".txt" added unless the name ends in it (any case), so that the dialogs' "*.txt"
+// filter shows the file; a dotted name ("v1.2 final") has no suffix the filter knows.
+QString withTxtSuffix(const QString &fileName);
+
+// The keys, in file order, whose value holds a character the line's encoding cannot carry: the load (and a
+// save or a write after it) gives the modem "?" there.
+QStringList keysWithReplacedCharacters(const QMap<QString, QString> &params);
+// "Символы, которые модем не принимает, заменены на «?»: KEY, …".
+QString replacedCharactersMessage(const QStringList &keys);
 
 enum class SaveResult { Saved, OpenFailed, WriteFailed };
 

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "history/historystore.h"
 #include "link/delay.h"
 #include "link/writeplan.h"
 #include "params/linecodec.h"
@@ -89,6 +90,7 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         return;
 
     const QStringList held = heldRecordTexts();
+    const int editsBefore = editsMade;
     const QStringList sendingTexts = writeplan::sends(held);
     qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << linecodec::decode(bufferMainWindow) + '\n';
     qDebug() << "writeAllParams" << sendingTexts.join(QString());
@@ -132,4 +134,9 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     const int mismatched = mismatchedKeys.size();
     reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
                  mismatched);
+    // What the modem holds now, as it read back.
+    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap));
+    // An edit made while the write waited was not written.
+    if (editsMade != editsBefore)
+        setFormEdited(true);
 }

@@ -35,6 +35,25 @@ QStringList mismatchedKeys(const QMap<QString, QString> &written, const QMap<QSt
     return keys;
 }
 
+QVector<ComparedKey> compare(const QStringList &recordTexts, const QMap<QString, QString> &other)
+{
+    const QMap<QString, QString> form = writtenValues(recordTexts);
+    const QStringList differing = mismatchedKeys(form, other);
+    QVector<ComparedKey> rows;
+    QVector<ComparedKey> same;
+    for (const QString &key : records::paramsKeyList()) {
+        const ComparedKey row{key, form.value(key), other.value(key), other.contains(key),
+                              differing.contains(key)};
+        (row.differs ? rows : same).append(row);
+    }
+    return rows + same;
+}
+
+QString differingCountText(int count)
+{
+    return QCoreApplication::translate("CompareWindow", "Различаются параметров: %1").arg(count);
+}
+
 QString mismatchMessage(const QString &key)
 {
     return QCoreApplication::translate("MainWindow", "Параметр записан некорректно: ") + key;

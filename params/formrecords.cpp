@@ -1,8 +1,8 @@
 #include "params/formrecords.h"
 
-#include "editor/recordbuilder.h"
 #include "params/fieldtext.h"
 #include "params/paramcheck.h"
+#include "params/recordbuilder.h"
 #include "params/records.h"
 
 namespace formrecords {

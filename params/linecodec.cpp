@@ -15,6 +15,11 @@ QByteArray encode(const QString &text)
     return codec()->fromUnicode(text);
 }
 
+bool canEncode(const QString &text)
+{
+    return codec()->canEncode(text);
+}
+
 QString decode(const QByteArray &bytes)
 {
     const int nul = bytes.indexOf('\0');

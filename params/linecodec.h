@@ -8,6 +8,8 @@
 namespace linecodec {
 
 QByteArray encode(const QString &text);
+// Whether every character of the text has a byte in the line's encoding (else it goes out as "?").
+bool canEncode(const QString &text);
 // Decodes the bytes up to the first NUL byte (or all of them); a null array gives an empty text.
 QString decode(const QByteArray &bytes);
 

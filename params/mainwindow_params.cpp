@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "params/debugtext.h"
 #include "params/loadback.h"
 #include "params/records.h"
 
@@ -10,11 +11,13 @@ void MainWindow::slotGetAllParams(QByteArray data)
 {
     const QStringList paramsList = records::splitRecords(data);
     qDebug() << "paramsList";
-    qDebug() << paramsList;
+    qDebug() << debugtext::excerpt(paramsList);
     paramsMap = records::toParamsMap(paramsList);
-    for (auto it = paramsMap.cbegin(); it != paramsMap.cend(); ++it)
+    // A file of thousands of keys would give a line each.
+    const QMap<QString, QString> shown = debugtext::firstEntries(paramsMap);
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
         qDebug() << "Read "
-                 << "key " << it.key() << "value " << it.value();
+                 << "key " << debugtext::excerpt(it.key()) << "value " << debugtext::excerpt(it.value());
 }
 
 bool MainWindow::recordsLoadBack(statusline::Outcome refused)

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "editor/fieldguard.h"
+#include "history/historystore.h"
+#include "params/debugtext.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
 
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSerialPort>
 #include <QSpinBox>
 
@@ -34,16 +37,19 @@ void MainWindow::on_toolButton_readModemParams_clicked()
         slotGetAllParams(bufferMainWindow);
         const bool whole = validateParamSet();
         reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
+        // The modem's set as it came, whatever the form made of it.
+        keepInHistory(history::Kind::Read, history::recordTextsOf(paramsMap));
     }
     attachReceivePath();
 }
 
 bool MainWindow::validateParamSet()
 {
+    const QScopedValueRollback<bool> filling(fillingForm, true);
     for (const paramcheck::Step &step : paramcheck::validate(paramsMap)) {
         switch (step.kind) {
         case paramcheck::Step::Log:
-            qDebug() << step.target << step.text;
+            qDebug() << step.target << debugtext::excerpt(step.text);
             break;
         case paramcheck::Step::SetCombo: {
             auto *combo = findChild<QComboBox *>(step.target);

@@ -108,7 +108,11 @@ QString buildRecord(const QString &key, const QStringList &fields)
 
 QStringList splitRecords(const QByteArray &bytes)
 {
-    const QString text = linecodec::decode(bytes);
+    return splitRecordTexts(linecodec::decode(bytes));
+}
+
+QStringList splitRecordTexts(const QString &text)
+{
     QStringList result;
     QString pending;
     for (const QChar c : text) {

@@ -37,6 +37,8 @@ QString buildRecord(const QString &key, const QStringList &fields);
 // Cuts a received set into records: at each ";" the pending text, without ";", CR and LF, becomes one
 // record (an empty one included); text after the last ";" is dropped. Bytes after a NUL are ignored.
 QStringList splitRecords(const QByteArray &bytes);
+// The same for a text already decoded.
+QStringList splitRecordTexts(const QString &text);
 
 struct KeyValue
 {

@@ -71,10 +71,12 @@ void TestEditorForm::window()
     QCOMPARE(w->menuBar()->actions().size(), 1);
     const QMenu *service = w->menuBar()->actions().first()->menu();
     QCOMPARE(service->title(), QString("Сервис"));
-    QCOMPARE(service->actions().size(), 2);
+    QCOMPARE(service->actions().size(), 4);
     QCOMPARE(service->actions().at(0)->text(), QString("Журнал обмена"));
     QCOMPARE(service->actions().at(0)->shortcut(), QKeySequence("Ctrl+L"));
     QCOMPARE(service->actions().at(1)->text(), QString("Сохранить отладочную консоль…"));
+    QCOMPARE(service->actions().at(2)->text(), QString("История…"));
+    QCOMPARE(service->actions().at(3)->text(), QString("Сравнить…"));
     auto *toolBar = form->widget<QToolBar>("mainToolBar");
     QVERIFY(toolBar);
     QCOMPARE(w->toolBarArea(toolBar), Qt::TopToolBarArea);

@@ -1,5 +1,5 @@
-#include "editor/recordbuilder.h"
 #include "editor/separatorvalidator.h"
+#include "params/recordbuilder.h"
 #include "testmain.h"
 
 // The widget-free rules behind the editing handlers.

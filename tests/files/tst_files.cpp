@@ -11,6 +11,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QRadioButton>
@@ -21,6 +22,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 // The 26 keys in the order of the file's lines.
 static QStringList fileKeys()
@@ -264,30 +267,55 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("set");
-        QTest::newRow("saved layout") << linesOf(plainSet) << plainSet;
-        QTest::newRow("one line") << plainSet.join(QString()).toUtf8() << plainSet;
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none;
+        QTest::newRow("saved layout") << linesOf(plainSet) << plainSet << none;
+        QTest::newRow("one line") << plainSet.join(QString()).toUtf8() << plainSet << none;
         QStringList reversed = plainSet;
         std::reverse(reversed.begin(), reversed.end());
-        QTest::newRow("other order") << linesOf(reversed) << plainSet;
-        QTest::newRow("CR LF") << (plainSet.join("\r\n") + "\r\n").toUtf8() << plainSet;
+        QTest::newRow("other order") << linesOf(reversed) << plainSet << none;
+        QTest::newRow("CR LF") << (plainSet.join("\r\n") + "\r\n").toUtf8() << plainSet << none;
         QTest::newRow("record broken over two lines") << linesOf(plainSet)
                                                              .replace("SETURL1=example", "SETURL1=exam\nple")
                                                              .replace("SERVER=0,", "SERVER=\r\n0,")
-                                                      << plainSet;
+                                                      << plainSet << none;
         QTest::newRow("empty lines between")
-            << ("\n\n" + plainSet.join("\n\n\n") + "\n\n").toUtf8() << plainSet;
-        QTest::newRow("other set") << linesOf(otherSet()) << otherSet();
-        QTest::newRow("other set, one line") << otherSet().join(QString()).toUtf8() << otherSet();
+            << ("\n\n" + plainSet.join("\n\n\n") + "\n\n").toUtf8() << plainSet << none;
+        QTest::newRow("other set") << linesOf(otherSet()) << otherSet() << none;
+        QTest::newRow("other set, one line") << otherSet().join(QString()).toUtf8() << otherSet() << none;
+        // A UTF-8 set with one line added by a Windows-1251 tool: each line read in its own encoding.
+        QStringList mixed = otherSet();
+        mixed[4] = QString::fromUtf8("SETSIM2=0000,имя,,;");
+        QTest::newRow("UTF-8 with one Windows-1251 line")
+            << linesOf(otherSet()).replace("SETSIM2=0000,,,;", "SETSIM2=0000,\xe8\xec\xff,,;") << mixed
+            << none;
+        // The byte-order mark goes before the encoding is chosen, so SETCOM is still found.
+        QStringList marked = otherSet();
+        marked[9] = QString::fromUtf8("ADMTEL5=112я;");
+        QTest::newRow("byte-order mark and one bad byte")
+            << "\xef\xbb\xbf" + linesOf(otherSet()).replace("ADMTEL5=112;", "ADMTEL5=112\xff;") << marked
+            << none;
+        // Characters the modem cannot take: said once, naming the keys, and the form holds "?".
+        QStringList replaced = otherSet();
+        replaced[3] = QString::fromUtf8("SETSIM1=4321,пользователь,пароль,caf?;");
+        replaced[15] = "SETURL1=?.example,8080,10;";
+        QTest::newRow("characters the modem cannot take")
+            << linesOf(otherSet())
+                   .replace("internet;", "caf\xc3\xa9;")
+                   .replace("example.org", "\xe4\xb8\xad.example")
+            << replaced
+            << QStringList{"Символы, которые модем не принимает, заменены на «?»: SETSIM1, SETURL1"};
     }
     void layoutsLoadAlike()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, set);
+        QFETCH(QStringList, messages);
         writeFile("in.txt", file);
         MessageBoxWatcher watcher;
         load("in.txt");
         QCOMPARE(openAsked, 1);
-        QCOMPARE(watcher.texts(), QStringList{});
+        QCOMPARE(watcher.texts(), messages);
         QCOMPARE(window->parsedParams().size(), 26);
         QCOMPARE(heldRecords(), set);
         save("out.txt");
@@ -408,16 +436,24 @@ private slots:
                                              << "missing.txt";
         QTest::newRow("load a directory") << "load"
                                           << "sub";
+        // Nothing waits for a writer that never comes, and a device holds no set.
+        QTest::newRow("load a FIFO") << "load"
+                                     << "x.txt";
+        QTest::newRow("load a device") << "load"
+                                       << "null.txt";
         QTest::newRow("save into a missing directory") << "save"
                                                        << "missing/set.txt";
         QTest::newRow("save over a directory") << "save"
-                                               << "sub";
+                                               << "sub.txt";
     }
     void fileThatCannotBeOpened()
     {
         QFETCH(QString, action);
         QFETCH(QString, name);
         QVERIFY(QDir(dir->path()).mkdir("sub"));
+        QVERIFY(QDir(dir->path()).mkdir("sub.txt"));
+        QCOMPARE(mkfifo(QFile::encodeName(path("x.txt")).constData(), 0600), 0);
+        QVERIFY(QFile::link("/dev/null", path("null.txt")));
         const QStringList before = heldRecords();
         MessageBoxWatcher watcher;
         if (action == "load")
@@ -431,9 +467,11 @@ private slots:
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(heldRecords(), before);
         QVERIFY(window->parsedParams().isEmpty());
-        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"sub"});
+        QCOMPARE(QDir(dir->path())
+                     .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (QStringList{"null.txt", "sub", "sub.txt", "x.txt"}));
         QVERIFY(QDir(path("sub")).isEmpty());
+        QVERIFY(QDir(path("sub.txt")).isEmpty());
     }
 
     void failedSaveKeepsTheOldFile()
@@ -468,21 +506,36 @@ private slots:
     {
         QTest::addColumn<qint64>("size");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("exactly 1 MiB") << qint64(1024 * 1024) << false;
-        QTest::newRow("one byte more") << qint64(1024 * 1024 + 1) << true;
-        QTest::newRow("200 MB") << qint64(200) * 1000 * 1000 << true;
+        QTest::addColumn<QString>("filling"); // what takes the file to its size: lines, records or an APN
+        QTest::newRow("exactly 1 MiB") << qint64(1024 * 1024) << false << "lines";
+        QTest::newRow("one byte more") << qint64(1024 * 1024 + 1) << true << "lines";
+        QTest::newRow("200 MB") << qint64(200) * 1000 * 1000 << true << "lines";
+        QTest::newRow("1 MiB of short records") << qint64(1024 * 1024) << false << "records";
+        QTest::newRow("1 MiB with one long APN") << qint64(1024 * 1024) << false << "APN";
     }
     void fileSizeLimit()
     {
-        // A set padded with empty lines; the big one is sparse, so the test costs no disk.
+        // A set padded with empty lines, thousands of records of unknown keys, or one APN; the big one is
+        // sparse, so the test costs no disk.
         QFETCH(qint64, size);
         QFETCH(bool, refused);
-        writeFile("big.txt", linesOf(plainSet));
+        QFETCH(QString, filling);
+        QStringList set = plainSet;
+        QByteArray content = linesOf(set);
+        if (filling == "records") {
+            for (int n = 0; content.size() < size - 20; ++n)
+                content += QByteArray("K") + QByteArray::number(n) + "=1;\n";
+        } else if (filling == "APN") {
+            content.replace("internet;", QByteArray(int(size - content.size() + 9) - 1, 'a') + ';');
+            set[3] = "SETSIM1=1234,gdata,gdata," + QString(32, 'a') + ";";
+        }
+        writeFile("big.txt", content);
         {
             QFile f(path("big.txt"));
             if (size <= 2 * 1024 * 1024) {
                 QVERIFY(f.open(QIODevice::Append));
-                QVERIFY(f.write(QByteArray(int(size - f.size()), '\n')) > 0);
+                if (f.size() < size)
+                    QVERIFY(f.write(QByteArray(int(size - f.size()), '\n')) > 0);
             } else {
                 QVERIFY(f.resize(size));
             }
@@ -492,17 +545,21 @@ private slots:
         DebugLines debug;
         load("big.txt");
         if (!refused) {
-            QCOMPARE(watcher.texts(), QStringList{});
-            QCOMPARE(heldRecords(), plainSet);
+            // The APN warns that it is cut to its field.
+            QCOMPARE(watcher.texts(),
+                     filling == "APN" ? QStringList{"Неверная длина параметра SETSIM1"} : QStringList{});
+            QCOMPARE(heldRecords(), set);
         } else {
             checkWindowMessage(watcher, "Файл больше 1 МБ: это не файл параметров");
             QVERIFY(!QTest::currentTestFailed());
             QCOMPARE(heldRecords(), freshWindowRecords());
             QVERIFY(window->parsedParams().isEmpty());
         }
-        // The file's content reaches the debug output only as a short excerpt.
+        // The file's content reaches the debug output only as short excerpts, from the file, the parser and
+        // the checks alike, and a file of thousands of keys is no line each.
         for (const QString &line : debug.lines)
-            QVERIFY2(line.size() < 2000, qPrintable(line.left(100)));
+            QVERIFY2(line.size() < 700, qPrintable(QString::number(line.size()) + ": " + line.left(100)));
+        QVERIFY2(debug.lines.size() < 500, qPrintable(QString::number(debug.lines.size())));
     }
 
     void saveOrWriteThatWouldNotLoadBack()
@@ -572,6 +629,36 @@ private slots:
         QLoggingCategory::setFilterRules(QString());
         qInfo("%d saves loaded back, %d refused", saved, refused);
         QVERIFY(saved >= 100 && refused >= 10);
+    }
+
+    // Whatever the name chosen, the file ends in ".txt" (any case), so the dialogs' "*.txt" filter shows it.
+    void savedNamesEndInTxt_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("date in the name")
+            << QString::fromUtf8("объект 12.03.2024") << QString::fromUtf8("объект 12.03.2024.txt");
+        QTest::newRow("version in the name") << "v1.2 final"
+                                             << "v1.2 final.txt";
+        QTest::newRow("trailing dot") << "set."
+                                      << "set.txt";
+        QTest::newRow("other suffix") << "set.csv"
+                                      << "set.csv.txt";
+        QTest::newRow("already .txt") << "set.txt"
+                                      << "set.txt";
+        QTest::newRow("capital .TXT") << "SET.TXT"
+                                      << "SET.TXT";
+    }
+    void savedNamesEndInTxt()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, saved);
+        MessageBoxWatcher watcher;
+        save(chosen);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{saved});
+        QCOMPARE(readFile(saved), linesOf(freshWindowRecords()));
+        QVERIFY2(window->findChild<QLabel *>("label_status")->text().contains("сохранены в файл " + saved),
+                 qPrintable(window->findChild<QLabel *>("label_status")->text()));
     }
 
     void cancelledDialogsChangeNothing()

@@ -1,5 +1,6 @@
 #include "files/paramfile.h"
 #include "filesizelimit.h"
+#include "history/historystore.h"
 #include "params/linecodec.h"
 #include "readonlyfolder.h"
 #include "testmain.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextCodec>
 
@@ -53,6 +55,13 @@ private slots:
         // Sets written by older tools: Windows-1251, or UTF-16 with its byte-order mark.
         QTest::newRow("Windows-1251, not valid UTF-8")
             << QByteArray("SETSIM1=1,\xb8\xe6,,;\r\n") << QByteArray("SETSIM1=1,\xb8\xe6,,;");
+        // Only the lines that are not UTF-8 are Windows-1251; the byte-order mark goes first.
+        QTest::newRow("UTF-8 with one Windows-1251 line")
+            << QByteArray("SETSIM1=1,\xd1\x91\xd0\xb6,,;\nSETSIM2=1,\xb8\xe6,,;\n")
+            << QByteArray("SETSIM1=1,\xb8\xe6,,;SETSIM2=1,\xb8\xe6,,;");
+        QTest::newRow("byte-order mark and one bad byte")
+            << QByteArray("\xef\xbb\xbfSETLOG=0;\r\nSETID=1,\xd0\xb6\xff;\r\n")
+            << QByteArray("SETLOG=0;SETID=1,\xd0\xb6\xff;");
         QTest::newRow("UTF-8 cut inside a character")
             << QByteArray("SETLOG=0;\xd0") << QByteArray("SETLOG=0;\xd0");
         QTest::newRow("UTF-16LE") << utf16("UTF-16LE", QString::fromUtf8("SETSIM1=1,ёж,,;\r\nSETLOG=0;\r\n"))
@@ -68,6 +77,52 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, parserInput);
         QCOMPARE(linecodec::encode(paramfile::withoutLineBreaks(paramfile::fileText(file))), parserInput);
+    }
+
+    void historyKeepsTheNewestSetsOfEachModem()
+    {
+        QTemporaryDir root;
+        const QDateTime start(QDate(2026, 3, 12), QTime(9, 0));
+        const QStringList set{"SETLOG=0;", "", "PASSET=KVR38;"};
+        QString firstPath;
+        for (int n = 0; n < history::keptPerModem + 3; ++n) {
+            const history::Kept kept =
+                history::keep(root.path(), "356938035643809", history::Kind::Read, set, start.addSecs(n));
+            QCOMPARE(kept.error, QString());
+            if (n == 0)
+                firstPath = kept.path;
+        }
+        // The same moment twice gives two files; another modem keeps its own.
+        const history::Kept again =
+            history::keep(root.path(), "356938035643809", history::Kind::Write, set, start.addSecs(500));
+        const history::Kept same =
+            history::keep(root.path(), "356938035643809", history::Kind::Write, set, start.addSecs(500));
+        QVERIFY(again.path != same.path);
+        QCOMPARE(QFileInfo(again.path).fileName(), QString("2026-03-12_09-08-20.000-write.txt"));
+        history::keep(root.path(), "pts_3", history::Kind::Unsaved, set, start);
+
+        const QVector<history::Entry> all = history::entries(root.path());
+        QCOMPARE(all.size(), history::keptPerModem + 1);
+        QCOMPARE(all.first().path, same.path);
+        QCOMPARE(all.at(1).path, again.path);
+        QCOMPARE(all.last().modem, QString("pts_3"));
+        QCOMPARE(all.last().kind, history::Kind::Unsaved);
+        QCOMPARE(all.at(2).at, start.addSecs(history::keptPerModem + 2));
+        QVERIFY(!QFile::exists(firstPath));
+        QCOMPARE(readBytes(all.first().path), paramfile::fileBytes(set));
+
+        // A history that cannot be written says why and writes nothing.
+        const QString notAFolder = root.filePath("file");
+        QVERIFY(writeBytes(notAFolder, "x"));
+        const history::Kept failed = history::keep(notAFolder, "m", history::Kind::Read, set, start);
+        QVERIFY(failed.path.isEmpty());
+        QVERIFY(!failed.error.isEmpty());
+
+        QCOMPARE(history::modemFolder(" 356938035643809 ", "pts/3"), QString("356938035643809"));
+        QCOMPARE(history::modemFolder(QString(), "pts/3"), QString("pts_3"));
+        QCOMPARE(history::modemFolder(QString(), "COM3"), QString("COM3"));
+        QCOMPARE(history::modemFolder(QString(), ".."), QString("no-port"));
+        QCOMPARE(history::modemFolder(QString(), QString()), QString("no-port"));
     }
 
     void fileTextKeepsLines() { QCOMPARE(paramfile::fileText("A;\r\nB;\n"), QString("A;\nB;\n")); }

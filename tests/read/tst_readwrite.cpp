@@ -1,4 +1,7 @@
 #include "app/mainwindow.h"
+#include "history/comparewindow.h"
+#include "history/historystore.h"
+#include "history/historywindow.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "params/records.h"
@@ -8,16 +11,20 @@
 #include "testutil.h"
 #include "typing.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QThread>
@@ -62,6 +69,11 @@ private slots:
     void debugLinesInsideASetReachTheLogAsTheyCame();
     void statusLineSaysWhereTheValuesCameFrom_data();
     void statusLineSaysWhereTheValuesCameFrom();
+    void editMarkerFollowsReadEditSaveEditWrite();
+    void closingWithEditsAsks_data();
+    void closingWithEditsAsks();
+    void readAndWrittenSetsAreKeptAndOneOpens();
+    void comparisonWithTheModemShowsTheThreeDifferingKeysFirst();
 
 private:
     void startWindow();
@@ -643,9 +655,12 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
                            << "Прочитаны из модема (PORT) в TIME; сохранены в файл saved.txt в TIME";
     QTest::newRow("write refused")
         << QStringList{"read", "password", "write"}
-        << "Прочитаны из модема (PORT) в TIME; не записаны: Недопустимая длина пароля в TIME";
-    QTest::newRow("save refused") << QStringList{"password", "save"}
-                                  << "Значения по умолчанию; не сохранены: Недопустимая длина пароля в TIME";
+        << "Прочитаны из модема (PORT) в TIME, изменены; не записаны: Недопустимая длина пароля в TIME";
+    QTest::newRow("save refused")
+        << QStringList{"password", "save"}
+        << "Значения по умолчанию, изменены; не сохранены: Недопустимая длина пароля в TIME";
+    QTest::newRow("edited after a load")
+        << QStringList{"load", "password"} << "Загружены из файла set.txt в TIME, изменены";
 }
 
 void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
@@ -686,6 +701,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             widget<QToolButton>("toolButton_loadFromFile")->click();
         } else if (step == "password") {
             typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
+        } else if (step == "no history") {
+            window->setHistoryFolder(dir.filePath("set.txt"));
         } else if (step == "save") {
             fileName = dir.filePath("saved.txt");
             widget<QToolButton>("toolButton_saveToFile")->click();
@@ -694,9 +711,201 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
     QString pattern = QRegularExpression::escape(status);
     pattern.replace("PORT", QRegularExpression::escape(modem->slavePath()));
     pattern.replace("TIME", "\\d\\d:\\d\\d:\\d\\d");
+    pattern.replace("ANY", ".+");
     boxes->clear(); // the boxes are the other tests' business (and the file's have no parent)
     QVERIFY2(QRegularExpression("^" + pattern + "$").match(statusLine()).hasMatch(),
              qPrintable(statusLine()));
+}
+
+void TestReadWrite::editMarkerFollowsReadEditSaveEditWrite()
+{
+    QTemporaryDir dir;
+    startWindow();
+    const QString title = window->windowTitle();
+    files::FileDialogs dialogs;
+    dialogs.saveFileName = [&](QWidget *, const QString &, const QString &, const QString &) {
+        return dir.filePath("set.txt");
+    };
+    window->setFileDialogs(dialogs);
+    // Each step, then whether the form holds edits: the title's "*" and the status line's "изменены".
+    const std::pair<std::function<void()>, bool> steps[] = {
+        {[&] { clickRead(); }, false},
+        {[&] { typeOver(widget<QLineEdit>("lineEdit_url1"), "a.example"); }, true},
+        {[&] { widget<QToolButton>("toolButton_saveToFile")->click(); }, false},
+        {[&] { typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_identityLine"), "7"); },
+         true},
+        {[&] { clickWrite(); }, false},
+        {[&] { QTest::mouseClick(widget<QRadioButton>("radioButton_server"), Qt::LeftButton); }, true},
+        {[&] { clickRead(); }, false},
+        // An edit made while a write waits was not written: it stays marked.
+        {[&] {
+             whenWritten(sizeOf(writeSequence().mid(0, 3)),
+                         [&] { typeOver(widget<QLineEdit>("lineEdit_url4"), "d.example"); });
+             clickWrite();
+         },
+         true},
+        {[&] { clickRead(); }, false},
+    };
+    int n = 0;
+    for (const auto &step : steps) {
+        step.first();
+        const QString at = QString("step %1: ").arg(++n);
+        QVERIFY2(window->hasEdits() == step.second, qPrintable(at + statusLine()));
+        QCOMPARE(window->windowTitle(), step.second ? title + " *" : title);
+        QVERIFY2(statusLine().contains(", изменены") == step.second, qPrintable(at + statusLine()));
+    }
+    QCOMPARE(modem->param("SETURL1").section(',', 0, 0), QString("a.example"));
+    QCOMPARE(boxes->texts(), QStringList());
+}
+
+void TestReadWrite::closingWithEditsAsks_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("fileName"); // the save dialog's answer; empty: cancelled
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("no edits: no question") << false << QString() << QString() << true;
+    // A logout cannot wait for an answer: the edits go to the history instead.
+    QTest::newRow("session ends") << true << "session" << QString() << true;
+    QTest::newRow("Отмена") << true << "Отмена" << QString() << false;
+    QTest::newRow("Не сохранять") << true << "Не сохранять" << QString() << true;
+    QTest::newRow("Сохранить…, saved") << true << "Сохранить…"
+                                       << "kept" << true;
+    QTest::newRow("Сохранить…, dialog cancelled") << true << "Сохранить…" << QString() << false;
+}
+
+void TestReadWrite::closingWithEditsAsks()
+{
+    QFETCH(bool, edited);
+    QFETCH(QString, answer);
+    QFETCH(QString, fileName);
+    QFETCH(bool, closes);
+    QTemporaryDir dir;
+    startWindow();
+    int asked = 0;
+    files::FileDialogs dialogs;
+    dialogs.saveFileName = [&](QWidget *, const QString &, const QString &, const QString &) {
+        ++asked;
+        return fileName.isEmpty() ? QString() : dir.filePath(fileName);
+    };
+    window->setFileDialogs(dialogs);
+    if (edited)
+        typeOver(widget<QLineEdit>("lineEdit_url2"), "b.example");
+    QTemporaryDir historyDir;
+    window->setHistoryFolder(historyDir.path());
+    if (answer == "session")
+        QVERIFY(QMetaObject::invokeMethod(window.get(), "keepEditsAtSessionEnd"));
+    boxes->answerWith(answer);
+    window->close();
+
+    QCOMPARE(window->isVisible(), !closes);
+    // A window that stays keeps its port and has sent nothing.
+    QCOMPARE(window->serialPort()->isOpen(), !closes);
+    QCOMPARE(modem->records(), QByteArrayList());
+    QCOMPARE(asked, answer == "Сохранить…" ? 1 : 0);
+    // The save went through the normal save: ".txt" added, the edited set in it.
+    QCOMPARE(readBytes(dir.filePath("kept.txt")).contains("SETURL2=b.example,1,0;"), !fileName.isEmpty());
+    const QVector<history::Entry> kept = history::entries(historyDir.path());
+    QCOMPARE(kept.size(), answer == "session" ? 1 : 0);
+    if (!kept.isEmpty()) {
+        QCOMPARE(kept.first().kind, history::Kind::Unsaved);
+        QVERIFY(readBytes(kept.first().path).contains("SETURL2=b.example,1,0;"));
+    }
+    const bool asks = edited && answer != "session";
+    QCOMPARE(boxes->texts(), asks ? QStringList{"Сохранить изменения в файл?"} : QStringList());
+    if (asks) {
+        QStringList buttons = boxes->boxes().first().buttonTexts;
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Не сохранять", "Отмена", "Сохранить…"}));
+        QCOMPARE(boxes->boxes().first().parent.data(), static_cast<QWidget *>(window.get()));
+    }
+    boxes->clear(); // a question, not one of the read's information boxes
+}
+
+void TestReadWrite::readAndWrittenSetsAreKeptAndOneOpens()
+{
+    QTemporaryDir historyDir;
+    startWindow();
+    window->setHistoryFolder(historyDir.path());
+    // The identity panel's IMEI names the modem's folder.
+    widget<QLineEdit>("lineEdit_commandToModem")->setText("IMEI;");
+    widget<QToolButton>("toolButton")->click();
+    QTRY_COMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("356938035643809"));
+    clickRead();
+    const QStringList readSet = window->heldRecordTexts();
+    typeOver(widget<QLineEdit>("lineEdit_url3"), "c.example");
+    clickWrite();
+
+    const QVector<history::Entry> kept = history::entries(historyDir.path());
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(kept.at(0).kind, history::Kind::Write);
+    QCOMPARE(kept.at(1).kind, history::Kind::Read);
+    for (const history::Entry &entry : kept) {
+        QCOMPARE(entry.modem, QString("356938035643809"));
+        QCOMPARE(QFileInfo(entry.path).dir().dirName(), entry.modem);
+        QVERIFY2(QFileInfo(entry.path)
+                     .fileName()
+                     .endsWith(entry.kind == history::Kind::Read ? "-read.txt" : "-write.txt"),
+                 qPrintable(entry.path));
+    }
+    QVERIFY(readBytes(kept.at(0).path).contains("SETURL3=c.example,1,0;\n"));
+    QVERIFY(!readBytes(kept.at(1).path).contains("c.example"));
+
+    // "История…" lists them newest first; "Открыть" on the read loads it as a file load does.
+    window->findChild<QAction *>("action_history")->trigger();
+    auto *list = child<QTableWidget>(window->historyWindow(), "tableWidget_history");
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->item(0, 2)->text(), QString("записан в модем"));
+    QCOMPARE(list->item(1, 2)->text(), QString("прочитан из модема"));
+    QCOMPARE(list->item(1, 1)->text(), QString("356938035643809"));
+    list->selectRow(1);
+    child<QPushButton>(window->historyWindow(), "pushButton_open")->click();
+    QCOMPARE(window->heldRecordTexts(), readSet);
+    QVERIFY2(statusLine().startsWith("Загружены из файла " + QFileInfo(kept.at(1).path).fileName()),
+             qPrintable(statusLine()));
+    QVERIFY(!window->hasEdits());
+    // "Сравнить с формой" on the written set: the one key written since.
+    list->selectRow(0);
+    child<QPushButton>(window->historyWindow(), "pushButton_compare")->click();
+    QCOMPARE(child<QLabel>(window->compareWindow(), "label_count")->text(),
+             QString("Различаются параметров: 1"));
+    auto *table = child<QTableWidget>(window->compareWindow(), "tableWidget_compare");
+    QCOMPARE(table->item(0, 1)->text(), QString("SETURL3"));
+    QCOMPARE(table->item(0, 3)->text(), QString("c.example,1,0"));
+    QCOMPARE(boxes->texts(), QStringList());
+}
+
+void TestReadWrite::comparisonWithTheModemShowsTheThreeDifferingKeysFirst()
+{
+    startWindow();
+    clickRead();
+    const QStringList form = window->heldRecordTexts();
+    modem->setParams(withParam(
+        withParam(withParam(sim::SimModem::defaultParams(), "SETLOG", "1"), "ADMTEL2", "+79990001122"),
+        "SETCOM", "9600,8,E,1,0"));
+    window->findChild<QAction *>("action_compare")->trigger();
+    child<QPushButton>(window->compareWindow(), "pushButton_withModem")->click();
+
+    QCOMPARE(child<QLabel>(window->compareWindow(), "label_count")->text(),
+             QString("Различаются параметров: 3"));
+    auto *table = child<QTableWidget>(window->compareWindow(), "tableWidget_compare");
+    QCOMPARE(table->rowCount(), 26);
+    QStringList marked, keys;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        keys.append(table->item(row, 1)->text());
+        if (table->item(row, 0)->text() == "≠")
+            marked.append(table->item(row, 1)->text());
+    }
+    QCOMPARE(marked, (QStringList{"SETCOM", "ADMTEL2", "SETLOG"}));
+    QCOMPARE(keys.mid(0, 3), marked);
+    QCOMPARE(table->item(0, 2)->text(), records::recordValue("SETCOM", form.at(0)));
+    QCOMPARE(table->item(0, 3)->text(), QString("9600,8,E,1,0"));
+    QVERIFY(table->item(0, 1)->font().bold());
+    QVERIFY(!table->item(3, 1)->font().bold());
+    // The form is as it was, and nothing was written.
+    QCOMPARE(window->heldRecordTexts(), form);
+    QCOMPARE(modem->writeAllCount(), 0);
+    QCOMPARE(boxes->texts(), QStringList());
 }
 
 VELON_TEST_MAIN(TestReadWrite)

@@ -33,8 +33,15 @@ void MessageBoxWatcher::poll()
         b.icon = box->icon();
         b.text = box->text();
         b.buttons = box->standardButtons();
+        QAbstractButton *button = nullptr;
+        for (QAbstractButton *each : box->buttons()) {
+            b.buttonTexts.append(each->text());
+            if (!answer.isEmpty() && each->text() == answer)
+                button = each;
+        }
         seen.append(b);
-        QAbstractButton *button = box->button(QMessageBox::Ok);
+        if (!button)
+            button = box->button(QMessageBox::Ok);
         if (!button && !box->buttons().isEmpty())
             button = box->buttons().first();
         if (button)

@@ -9,7 +9,8 @@
 #include <QVector>
 
 // Watches for modal message boxes while it lives, records what each one showed and presses OK
-// (or the box's only/first button), so tests can run code that shows messages and assert on them.
+// (or the box's only/first button, or the one named by answerWith()), so tests can run code that shows
+// messages and assert on them.
 class MessageBoxWatcher : public QObject
 {
     Q_OBJECT
@@ -24,11 +25,14 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString text;
         QMessageBox::StandardButtons buttons;
+        QStringList buttonTexts; // every button, standard or not
     };
 
     explicit MessageBoxWatcher(QObject *parent = nullptr);
 
     const QVector<Box> &boxes() const { return seen; }
+    // From now on, a box with a button of this text gets that button pressed.
+    void answerWith(const QString &buttonText) { answer = buttonText; }
     QStringList texts() const;
     void clear() { seen.clear(); }
 
@@ -37,4 +41,5 @@ private:
 
     QTimer timer;
     QVector<Box> seen;
+    QString answer;
 };

@@ -1,4 +1,4 @@
-#include "editor/recordbuilder.h"
+#include "params/recordbuilder.h"
 
 #include "params/records.h"
 
