@@ -4,6 +4,7 @@
 #include "exchangelog/exchangelog.h"
 #include "exchangelog/exchangelogwindow.h"
 #include "link/delay.h"
+#include "link/portsurvey.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusLabel->setText(statusline::line(statusOrigin, QString()));
 
     findModemPort();
+    setUpModemMenu();
     finishForm();
 }
 

@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
 #include "cli/modemlink.h"
-#include "cli/portsurvey.h"
 #include "files/paramfile.h"
 #include "link/portlist.h"
+#include "link/portsurvey.h"
 #include "link/writeplan.h"
 #include "params/formrecords.h"
 #include "params/linecodec.h"
@@ -63,8 +63,8 @@ QString lostMessage()
     return QStringLiteral("Связь с модемом потеряна");
 }
 
-// Opens the given port, or finds the modem as the window does: the first port in the system's order that
-// answers the probe. Says why when there is none.
+// Opens the given port, or finds the modem as the window does: every port probed at once, the first to
+// answer taken. Says why when there is none.
 bool connectModem(ModemLink &link, const QString &portName)
 {
     if (!portName.isEmpty()) {
@@ -79,16 +79,18 @@ bool connectModem(ModemLink &link, const QString &portName)
         say(QStringLiteral("COM портов не обнаружено"));
         return false;
     }
-    int notOpened = 0;
-    for (const QString &name : names) {
-        progress(QStringLiteral("Поиск модема: ") + name);
-        if (link.open(name) != portopen::Problem::None)
-            ++notOpened;
-        else if (link.probe())
+    progress(QStringLiteral("Поиск модема"));
+    QVector<portsurvey::Port> ports;
+    const int found = portsurvey::find(names, &ports);
+    if (found >= 0) {
+        const portopen::Problem problem = link.open(names.at(found));
+        if (problem == portopen::Problem::None)
             return true;
+        say(names.at(found) + ": " + portopen::describe(problem, link.errorText()));
+        return false;
     }
-    say(notOpened == names.size() ? QStringLiteral("Не удалось открыть порт. Проверьте подключение")
-                                  : QStringLiteral("Модем не обнаружен. Проверьте подключение"));
+    say(portsurvey::noneOpened(ports) ? QStringLiteral("Не удалось открыть порт. Проверьте подключение")
+                                      : QStringLiteral("Модем не обнаружен. Проверьте подключение"));
     return false;
 }
 
