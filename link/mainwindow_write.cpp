@@ -115,8 +115,6 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         }
         if (!pause(writeplan::spacingMs))
             return;
-        if (linkLost || portClosePending)
-            lastSent = Sent::NotWritten;
     }
 
     Sent sent = Sent::Yes;

@@ -293,16 +293,18 @@ struct SimModem::State
         }
     }
 
-    // The configurator purged its port's output at t: the adapter's buffer is emptied, and the kernel has
-    // thrown away what the driver still held (the modem never sees that).
-    void onCleared(qint64 t)
+    // The configurator purged its port's output at t: the adapter's buffer is emptied, and so is what the
+    // driver still held (driverHeld, taken off the pty now).
+    void onCleared(qint64 t, const QByteArray &driverHeld)
     {
         advanceInput(t);
+        received += driverHeld;
         Overrun o;
         o.atMs = ms(t);
-        o.lost = adapter.purge(t);
+        o.lost = adapter.purge(t) + driverHeld;
         if (!o.lost.isEmpty()) {
-            if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
+            // The record begun lost its tail; the purge took everything after it too.
+            if (!assembling.isEmpty())
                 assemblingCut = true;
             overruns.append(o);
         }
@@ -312,6 +314,20 @@ struct SimModem::State
     {
         received += chunk;
         adapter.take(chunk, t);
+    }
+
+    // Everything the pty holds for the modem, read now.
+    static QByteArray drainPty(int fd)
+    {
+        QByteArray bytes;
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                return bytes;
+            if (buf[0] == TIOCPKT_DATA)
+                bytes.append(buf + 1, int(n - 1));
+        }
     }
 
     void fireScheduled(qint64 now)
@@ -414,9 +430,9 @@ struct SimModem::State
                 fd = master;
                 room = adapter.room();
             }
-            // A full adapter leaves the bytes with the driver; it looks again as soon as a byte has left,
-            // which also takes up a purge's notice.
-            pollfd fds[2] = {{wake[0], POLLIN, 0}, {fd, short(room > 0 ? POLLIN : 0), 0}};
+            // A full adapter leaves the bytes with the driver; a purge's notice (POLLPRI in packet mode)
+            // is taken all the same.
+            pollfd fds[2] = {{wake[0], POLLIN, 0}, {fd, short(room > 0 ? POLLIN | POLLPRI : POLLPRI), 0}};
             const int nfds = fd >= 0 ? 2 : 1;
             qint64 waitNs = next == never ? 200000000 : std::max<qint64>(0, next - nowNs());
             waitNs = std::min<qint64>(waitNs, 200000000);
@@ -429,15 +445,15 @@ struct SimModem::State
                 while (::read(wake[0], buf, sizeof buf) > 0) {
                 }
             }
-            if (nfds == 2 && (fds[1].revents & POLLIN)) {
+            if (nfds == 2 && (fds[1].revents & (POLLIN | POLLPRI))) {
                 // Packet mode: a data packet starts with TIOCPKT_DATA, a status packet is one byte.
-                const ssize_t n = ::read(fd, buf, std::min(sizeof buf, size_t(room) + 1));
+                const ssize_t n = ::read(fd, buf, std::min(sizeof buf, size_t(std::max(room, 0)) + 1));
                 if (n > 0) {
                     std::lock_guard<std::mutex> lock(m);
                     if (buf[0] == TIOCPKT_DATA && n > 1)
                         onRead(QByteArray(buf + 1, int(n - 1)), t);
                     else if (buf[0] & TIOCPKT_FLUSHWRITE)
-                        onCleared(t);
+                        onCleared(t, drainPty(fd));
                 }
             } else if (nfds == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
