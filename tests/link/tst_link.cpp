@@ -1,13 +1,16 @@
 #include "app/mainwindow.h"
+#include "exchangelog/exchangelog.h"
 #include "link/trafficlog.h"
 #include "simfixture.h"
 #include "testmain.h"
 #include "testutil.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -312,8 +315,13 @@ private slots:
     void emptyCommandWritesNothing()
     {
         sim::SimModem *modem = startWithModem();
+        // What is arriving is not thrown away: the line begun before the click is completed after it.
+        modem->sendRaw("IMEI=1111");
+        settle(modem);
         typeAndSend(QString());
-        QTest::qWait(100);
+        QVERIFY(statusLine().contains("пустая команда"));
+        modem->sendRaw("22;\r\n");
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("111122"));
         QVERIFY(modem->received().isEmpty());
         QCOMPARE(f->boxes().texts(), QStringList());
         QVERIFY(port()->isOpen());
@@ -436,6 +444,19 @@ private slots:
                 QVERIFY(other.open(QIODevice::ReadWrite));
             }
         }
+        // A port that could not be opened leaves a line in the exchange log, naming it.
+        const exchangelog::ExchangeLog *log = f->window()->exchangeLog();
+        QStringList notes;
+        for (int i = 0; i < log->count(); ++i) {
+            if (log->line(i).direction == exchangelog::Direction::Note)
+                notes.append(log->line(i).port);
+        }
+        QStringList unopened;
+        for (int i = 0; i < ports.size(); ++i) {
+            if (ports.at(i) == 'X' || ports.at(i) == 'B')
+                unopened.append(QSerialPort(f->portNames().at(i)).portName());
+        }
+        QCOMPARE(notes, unopened);
         qInfo("search over %s: %lld ms", qPrintable(ports), f->searchMs());
     }
 
@@ -470,6 +491,64 @@ private slots:
         sim::SimModem *next = f->addModem();
         QTRY_VERIFY_WITH_TIMEOUT(statusLine().contains("модем найден (" + next->slavePath() + ")"), 20000);
         QVERIFY(port()->isOpen());
+        QCOMPARE(f->boxes().texts(), QStringList());
+    }
+
+    // "Сервис": "Сведения о модеме" asks the five queries, each after the reply to the one before, and the
+    // panel fills; "Порт" lists the ports, the linked one checked, and a chosen port that does not answer
+    // leaves the link as it was, one that does is linked; "Найти модем" searches again.
+    void serviceMenuItems()
+    {
+        sim::SimModem *silent = f->addSilentPort();
+        sim::SimModem *modem = f->addModem();
+        f->startWindow();
+        settle(modem);
+        modem->clearLog();
+        auto *service = widget<QMenu>("menu_service");
+        auto *identity = widget<QAction>("action_modemIdentity");
+        auto *findAgain = widget<QAction>("action_findModem");
+        auto *ports = widget<QMenu>("menu_port");
+        QVERIFY(service->actions().contains(identity) && service->actions().contains(findAgain) &&
+                service->actions().contains(ports->menuAction()));
+        QCOMPARE(identity->shortcut(), QKeySequence(Qt::CTRL + Qt::Key_I));
+        QCOMPARE(findAgain->shortcut(), QKeySequence(Qt::Key_F5));
+
+        identity->trigger();
+        QCOMPARE(modem->records(), (QByteArrayList{"MODEL;", "IMEI;", "OPERATOR;", "PROGVER;", "GSMVER;"}));
+        QCOMPARE(widget<QLineEdit>("lineEdit_modemModel")->text(), QString("VELON-GSM3"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("356938035643809"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_operator")->text(), QString("MegaFon"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_signalLevel")->text(), QString("23"));
+        QCOMPARE(widget<QLineEdit>("lineEdit_controllerPO")->text(), QString("2.14"));
+        QTRY_COMPARE(widget<QLineEdit>("lineEdit_GSMModulePO")->text(), QString("SIM800C R14.18"));
+        QVERIFY(statusLine().contains("сведения о модеме получены"));
+
+        emit ports->aboutToShow();
+        QList<QAction *> items = ports->actions();
+        QCOMPARE(items.size(), 2);
+        QVERIFY(items.at(0)->text().startsWith(silent->slavePath()) && !items.at(0)->isChecked());
+        QVERIFY(items.at(1)->text().startsWith(modem->slavePath()) && items.at(1)->isChecked());
+        items.at(0)->trigger();
+        QVERIFY(statusLine().contains("модем не ответил (" + silent->slavePath() + ")"));
+        QCOMPARE(silent->records(), (QByteArrayList{"MODEM?;", "MODEM?;"}));
+        QVERIFY(port()->isOpen());
+        QCOMPARE(portList()->currentText(), modem->slavePath());
+
+        modem->clearLog();
+        emit ports->aboutToShow();
+        ports->actions().at(1)->trigger();
+        QVERIFY(statusLine().contains("модем найден (" + modem->slavePath() + ")"));
+        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
+
+        modem->clearLog();
+        findAgain->trigger();
+        QCOMPARE(f->boxes().texts(), QStringList());
+        QVERIFY(port()->isOpen());
+        QCOMPARE(portList()->currentText(), modem->slavePath());
+        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
+        QCOMPARE(silent->records().size(), 3);
+        typeAndSend("IMEI;");
+        QTRY_COMPARE(modem->records().size(), 2);
         QCOMPARE(f->boxes().texts(), QStringList());
     }
 };

@@ -497,9 +497,8 @@ void TestReadWrite::quitOrCloseEndsAReadOrWriteAtOnce()
     const QString statusBefore = statusLine();
     // A write is interrupted once its fifth record is on the line, a read while it waits for the reply.
     whenWritten(sizeOf(sequence.mid(0, handed)), [this, write, quit] {
-        QTimer::singleShot(write ? 0 : 200, window.get(), [this, quit] {
-            quit ? qApp->quit() : void(window->close());
-        });
+        QTimer::singleShot(write ? 0 : 200, window.get(),
+                           [this, quit] { quit ? qApp->quit() : void(window->close()); });
     });
     QTimer::singleShot(0, window.get(), [&] { write ? clickWrite() : clickRead(); });
     QCOMPARE(runApplication(modem.get(), "WRITEALL;"), 0);
@@ -535,7 +534,8 @@ void TestReadWrite::unpluggedModemGivesOneTruthfulMessage_data()
     QTest::newRow("after the first record") << true << 1 << -1 << QStringList{notOpened} << 1 << lost;
     QTest::newRow("during the records") << true << 5 << -1 << QStringList{notOpened} << 5 << lost;
     QTest::newRow("near the end of the records") << true << 20 << -1 << QStringList{notOpened} << 20 << lost;
-    QTest::newRow("between WRITEALL and READALL") << true << 27 << -1 << QStringList{notOpened} << 27 << stored;
+    QTest::newRow("between WRITEALL and READALL")
+        << true << 27 << -1 << QStringList{notOpened} << 27 << stored;
     QTest::newRow("during the read-back")
         << true << -1 << 200 << QStringList{"Ошибка чтения данных"} << 28 << stored;
     QTest::newRow("during a read") << false << -1 << 200 << QStringList{"Ошибка чтения данных"} << 1 << lost;
