@@ -184,7 +184,7 @@ void MainWindow::askModemIdentity()
 
 void MainWindow::watchPorts()
 {
-    if (linkBusy || searchingPort || watchSearch)
+    if (linkBusy || searchingPort || watchSearch || windowClosing)
         return;
     const QStringList names = portlist::availablePortNames();
     const QStringList now = portlist::present(names);
