@@ -6,6 +6,7 @@
 #include "history/comparewindow.h"
 #include "history/historywindow.h"
 #include "link/delay.h"
+#include "link/portsurvey.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusLabel->setText(statusline::line(statusOrigin, QString()));
 
     findModemPort();
+    setUpModemMenu();
     finishForm();
     // From here on a change of the form is the engineer's.
     setUpHistory();

@@ -10,13 +10,22 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
+class QAction;
 class QCloseEvent;
 class QLabel;
+class QMenu;
 class QSerialPort;
+class QTimer;
 class FormSettings;
+
+namespace portsurvey {
+class Search;
+struct Port;
+} // namespace portsurvey
 
 namespace exchangelog {
 class CapturingPort;
@@ -208,9 +217,11 @@ private:
     // The receive path's connection (port readyRead -> on_portReadyRead), made at most once.
     void attachReceivePath();
     void detachReceivePath();
-    // Waits ms, then until what was sent has left the line. False when the window is closing or the
+    // Waits until what was sent has left the driver, then ms. False when the window is closing or the
     // application quitting: the operation ends at once, the record on the line having left whole.
     bool pause(int ms);
+    // Waits until what was sent has left the line; false as pause().
+    bool untilSent();
     bool interrupted() const { return windowClosing || quitting; }
 
     // --- params/: the validation of a parameter set in paramsMap, shared by the read and the file load.
@@ -314,6 +325,39 @@ private:
     void setUpExchangeLog(exchangelog::CapturingPort *capturingPort);
     std::unique_ptr<exchangelog::ExchangeLog> exchange;
     std::unique_ptr<exchangelog::ExchangeLogWindow> exchangeWindow; // goes before the log it shows
+
+    // --- link/: finding the modem again, watching the port list, choosing a port, asking the modem who it
+    // is (link/mainwindow_search.cpp).
+    void setUpModemMenu();
+    void findModemAgain();
+    void fillPortMenu();
+    void choosePort(const QString &name);
+    void askModemIdentity();
+    // Looks at the port list: a linked port that left it is lost; while none is linked, ports that appeared
+    // are probed.
+    void watchPorts();
+    void takeWatchResult();
+    // Opens port on name, where the modem answered (its reply in reply); false, the port closed, when it
+    // cannot be opened.
+    bool linkPort(const QString &name, const QByteArray &reply);
+    // Opens port; a port that cannot be opened leaves a line in the exchange log.
+    bool openPort();
+    // The port objects of a search: they report their traffic to the exchange log.
+    std::unique_ptr<QSerialPort> makeProbePort();
+    // An exchange-log line for every port of a search that could not be opened.
+    void noteUnopened(const QVector<portsurvey::Port> &ports);
+    // The receive path's work on bytes that came in, however they were taken off the port.
+    void takeIncoming(const QByteArray &bytes);
+    QAction *findModemAction = nullptr;
+    QAction *identityAction = nullptr;
+    QMenu *portMenu = nullptr;
+    QTimer *portWatch = nullptr;
+    std::unique_ptr<portsurvey::Search> watchSearch;
+    QStringList watchedPorts; // present at the last look
+    QString linkedPort;       // where the modem answered; empty while none is linked
+    int awaitedField = -1;    // receivepath::Field the identity query waits for; -1: none
+    bool awaitedArrived = false;
+    bool anyFieldArrived = false;
 
     // --- app/: the status line.
     // Puts an outcome, at the current time, on the status line; outcomes that tell where the form's

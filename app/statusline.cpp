@@ -29,6 +29,8 @@ QString what(const Event &e)
         return "модем не найден";
     case Outcome::NoPorts:
         return "COM портов не обнаружено";
+    case Outcome::PortSilent:
+        return "модем не ответил" + port;
     case Outcome::PortNotOpened:
         return "не удалось открыть порт" + port;
     case Outcome::LinkLost:
@@ -39,6 +41,10 @@ QString what(const Event &e)
         return "модем не ответил";
     case Outcome::CommandSent:
         return "команда отправлена";
+    case Outcome::EmptyCommand:
+        return "пустая команда";
+    case Outcome::IdentityRead:
+        return "сведения о модеме получены";
     case Outcome::Read:
         return "прочитаны из модема" + port;
     case Outcome::ReadPartly:
@@ -53,6 +59,8 @@ QString what(const Event &e)
         return "загружены из файла " + file + " не полностью";
     case Outcome::WrittenUnchecked:
         return "записаны, но не проверены: модем не ответил";
+    case Outcome::WrittenLinkLost:
+        return "записаны, но не проверены: связь с модемом потеряна";
     case Outcome::Saved:
         return "сохранены в файл " + file;
     case Outcome::SaveRefused:

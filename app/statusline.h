@@ -12,12 +12,15 @@ enum class Outcome {
     ModemFound,    // subject: the port in use
     ModemNotFound, // no port answered
     NoPorts,       // the system lists no serial port
+    PortSilent,    // subject: the port chosen, on which the modem did not answer
     // the link, from any operation
     PortNotOpened, // subject: the port
     LinkLost,      // the port failed or went away
     WriteError,
     NoReply, // nothing came back to "READALL;"
     CommandSent,
+    EmptyCommand, // the command line was empty: nothing sent
+    IdentityRead, // the modem answered the identity queries
     // the values of the form (these say where they came from)
     Read,       // subject: the port
     ReadPartly, // the validation stopped at a failure
@@ -27,6 +30,7 @@ enum class Outcome {
     LoadedPartly,
     // the rest of the write and the files
     WrittenUnchecked, // written, but nothing came back to check
+    WrittenLinkLost,  // "WRITEALL;" left whole, then the link was lost before the read-back
     Saved,            // subject: the file
     SaveRefused,      // subject: why (the message a load of the set would show)
     WriteRefused,     // subject: why

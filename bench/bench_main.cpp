@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -141,6 +142,44 @@ void showLog(MainWindow &w, LogWindow log)
     }
 }
 
+// The answering port's own line time: the probe out, the modem's answer delay, "MODEM_READY;" back.
+double probeLineMs()
+{
+    return lineMs(7 + 12) + answerDelayMs;
+}
+
+// silent ports, then the modem, all probed by a fresh window's search.
+void benchSearchOn(int silentPorts, bool modemLast, MessageBoxWatcher &boxes)
+{
+    std::vector<std::unique_ptr<sim::SimModem>> ports;
+    QStringList names;
+    for (int i = 0; i < silentPorts + (modemLast ? 1 : 0); ++i) {
+        ports.push_back(std::make_unique<sim::SimModem>());
+        ports.back()->setSilent(i < silentPorts);
+        startModem(*ports.back());
+        names.append(ports.back()->slavePath());
+    }
+    boxes.clear();
+    double ms = 0;
+    auto w = buildWindow(names, &ms);
+    const int n = names.size();
+    const QString what = modemLast ? QString("search, modem on port %1 of %1").arg(n)
+                                   : QString("search, no modem on %1 ports").arg(n);
+    QString note = modemLast ? QString() : QString("limit: the probe's 2000 ms");
+    if (modemLast && !w->serialPort()->isOpen())
+        note = "NOT FOUND";
+    rows.append({what, ms, modemLast ? probeLineMs() : 2000 + lineMs(7), QString("%1 ms").arg(2000 * n),
+                 note + (note.isEmpty() ? "" : "; ") + "a fresh window, the search included"});
+    // The search alone, run again from the menu, where the program has it.
+    if (auto *again = w->findChild<QAction *>("action_findModem")) {
+        QElapsedTimer t;
+        t.start();
+        again->trigger();
+        rows.append({what + ", again from the menu", t.nsecsElapsed() / 1e6,
+                     modemLast ? probeLineMs() : 2000 + lineMs(7), "-", "the search alone"});
+    }
+}
+
 void benchSearch(MessageBoxWatcher &boxes)
 {
     {
@@ -148,8 +187,9 @@ void benchSearch(MessageBoxWatcher &boxes)
         startModem(modem);
         double ms = 0;
         auto w = buildWindow({modem.slavePath()}, &ms);
-        rows.append({"search, modem on port 1 of 1", ms, lineMs(7 + 12) + answerDelayMs, "2000 ms",
-                     boxes.texts().isEmpty() ? "" : "messages: " + boxes.texts().join("; ")});
+        rows.append({"search, modem on port 1 of 1", ms, probeLineMs(), "2000 ms",
+                     boxes.texts().isEmpty() ? "a fresh window, the search included"
+                                             : "messages: " + boxes.texts().join("; ")});
     }
     {
         sim::SimModem silent, modem, third;
@@ -159,9 +199,62 @@ void benchSearch(MessageBoxWatcher &boxes)
         third.start();
         double ms = 0;
         auto w = buildWindow({silent.slavePath(), modem.slavePath(), third.slavePath()}, &ms);
-        rows.append({"search, modem on port 2 of 3", ms, 2000 + lineMs(7) + lineMs(7 + 12) + answerDelayMs,
-                     "4000 ms", "a silent port still gets its full 2000 ms"});
+        rows.append({"search, modem on port 2 of 3", ms, probeLineMs(), "4000 ms",
+                     "a fresh window, the search included"});
     }
+    benchSearchOn(7, true, boxes);
+    benchSearchOn(8, false, boxes);
+}
+
+// A window started with no port at all; the modem's port appears 0.5 s later.
+void benchAppearing(MessageBoxWatcher &boxes)
+{
+    auto names = std::make_shared<QStringList>();
+    portlist::setProvider([names] { return *names; });
+    MainWindow w;
+    w.show();
+    sim::SimModem modem;
+    startModem(modem);
+    QElapsedTimer t;
+    t.start();
+    waitUntil([] { return false; }, 500);
+    names->append(modem.slavePath());
+    t.restart();
+    waitUntil([&] { return w.serialPort()->isOpen(); }, 5000);
+    const bool linked = w.serialPort()->isOpen();
+    rows.append({"modem appearing 0.5 s after start, linked after", linked ? t.nsecsElapsed() / 1e6 : 5000.0,
+                 1000 + probeLineMs(), "never",
+                 linked ? "limit: one look at the list a second, then the probe" : "NOT linked within 5 s"});
+    boxes.clear();
+}
+
+// velon-cli read of the default set: found by the search among eight ports, or with --port.
+double benchCliRead(bool search)
+{
+    std::vector<std::unique_ptr<sim::SimModem>> ports;
+    QStringList names;
+    for (int i = 0; i < (search ? 8 : 1); ++i) {
+        ports.push_back(std::make_unique<sim::SimModem>());
+        ports.back()->setSilent(search && i < 7);
+        startModem(*ports.back());
+        names.append(ports.back()->slavePath());
+    }
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELON_PORTS", search ? names.join(QDir::listSeparator()) : QString());
+    process.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    process.start(VELON_CLI_PATH, search ? QStringList{"read"} : QStringList{"read", "--port", names.last()});
+    process.waitForFinished(60000);
+    const double took = t.nsecsElapsed() / 1e6;
+    const qint64 bytes = replyBytes(sim::SimModem::defaultParams());
+    QString note = "the process's own start included";
+    if (process.exitCode() != 0)
+        note += ", FAILED: " + QString::fromUtf8(process.readAllStandardError()).trimmed();
+    rows.append({search ? "velon-cli read, modem on port 8 of 8" : "velon-cli read --port", took,
+                 lineMs(8 + bytes) + answerDelayMs, search ? "16 s" : "-", note});
+    return took;
 }
 
 void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes,
@@ -378,7 +471,12 @@ int main(int argc, char *argv[])
     progress("write");
     benchWrite(boxes);
     benchWrite(boxes, LogWindow::Open);
+    progress("appearing");
+    benchAppearing(boxes);
     progress("velon-cli");
+    const double direct = benchCliRead(false);
+    const double searched = benchCliRead(true);
+    rows.last().note += QString("; %1 times a read with --port").arg(searched / direct, 0, 'f', 2);
     const double one = benchCliWrite(1);
     const double eight = benchCliWrite(8);
     rows.last().note += QString("; %1 times one").arg(eight / one, 0, 'f', 2);

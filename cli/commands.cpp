@@ -84,8 +84,8 @@ QString lostMessage()
     return QStringLiteral("Связь с модемом потеряна");
 }
 
-// Opens the given port, or finds the modem as the window does: the first port in the system's order that
-// answers the probe. Says why when there is none.
+// Opens the given port, or finds the modem as the window does: every port probed at once, the first to
+// answer taken. Says why when there is none.
 bool connectModem(ModemLink &link, const Work &work)
 {
     if (!work.options.port.isEmpty()) {
@@ -102,17 +102,20 @@ bool connectModem(ModemLink &link, const Work &work)
         work.fail(noLink, QStringLiteral("COM портов не обнаружено"));
         return false;
     }
-    int notOpened = 0;
-    for (const QString &path : paths) {
-        work.progress(QStringLiteral("Поиск модема: ") + path);
-        if (link.open(path) != portopen::Problem::None) {
-            ++notOpened;
-        } else if (link.probe()) {
+    work.progress(QStringLiteral("Поиск модема"));
+    QVector<portsurvey::Port> ports;
+    const int found = portsurvey::find(paths, &ports);
+    if (found >= 0) {
+        const QString path = paths.at(found);
+        const portopen::Problem problem = link.open(path);
+        if (problem == portopen::Problem::None) {
             work.report.port = path;
             return true;
         }
+        work.fail(noLink, path + ": " + portopen::describe(problem, link.errorText()));
+        return false;
     }
-    work.fail(noLink, notOpened == paths.size()
+    work.fail(noLink, portsurvey::noneOpened(ports)
                           ? QStringLiteral("Не удалось открыть порт. Проверьте подключение")
                           : QStringLiteral("Модем не обнаружен. Проверьте подключение"));
     return false;
@@ -804,8 +807,8 @@ QString help()
                "FILE, CSV или OUT \"-\" — стандартный ввод или вывод. Обычный файл заменяется только "
                "записанным целиком;\n"
                "FIFO или устройство записывается как есть.\n"
-               "Без --port модем ищется, как в конфигураторе: первый порт в порядке системы, ответивший "
-               "\"MODEM_READY;\".\n"
+               "Без --port модем ищется, как в конфигураторе: все порты опрашиваются сразу, берётся "
+               "первый,\nответивший \"MODEM_READY;\".\n"
                "Порт называется полным путём (/dev/ttyUSB0); в тексте табуляция, возврат каретки, перевод "
                "строки и\n"
                "обратная косая черта в значениях пишутся как \\t, \\r, \\n и \\\\.\n"

@@ -27,24 +27,16 @@ portopen::Problem ModemLink::open(const QString &name)
     portLost = false;
     const portopen::Problem problem = portopen::open(&port);
     if (problem == portopen::Problem::None)
-        port.clear();
+        port.clear(QSerialPort::Input);
     return problem;
-}
-
-bool ModemLink::probe()
-{
-    if (!send(handshake::probe()))
-        return false;
-    pause(0);
-    return waitForText(&port, handshake::answer(), handshake::probeWaitMs);
 }
 
 bool ModemLink::send(const QString &text)
 {
-    pacer.waitUntilLeft(&port);
     if (portLost || !port.isOpen())
         return false;
-    port.clear();
+    // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
+    port.clear(QSerialPort::Input);
     const QByteArray bytes = linecodec::encode(text);
     const qint64 count = port.write(bytes);
     if (count < 0) {
@@ -58,16 +50,16 @@ bool ModemLink::send(const QString &text)
 
 void ModemLink::pause(int ms)
 {
+    pacer.waitUntilHandedOn(&port);
     waitMs(ms);
-    pacer.waitUntilLeft(&port);
 }
 
 setreply::Reply ModemLink::readSet()
 {
     if (!send(QStringLiteral("READALL;")))
-        return {QByteArray(), setreply::End::PortLost};
+        return {QByteArray(), setreply::End::PortLost, QByteArray()};
     // The first second counts from when the command has left.
-    pause(0);
+    pacer.waitUntilLeft(&port);
     return setreply::receive(&port, [] { return false; });
 }
 

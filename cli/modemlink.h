@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/portopen.h"
 #include "link/linepacer.h"
+#include "link/portopen.h"
 #include "link/setreply.h"
 
 #include <QByteArray>
@@ -20,12 +20,9 @@ public:
     QString portName() const { return port.portName(); }
     QString errorText() const { return port.errorString(); }
 
-    // Sends "MODEM?;" and waits, from when it has left, up to the probe's time for "MODEM_READY;".
-    bool probe();
-    // Like the window's send: waits until the previous send has left, clears the port, hands the bytes
-    // over. False when the port is gone.
+    // Like the window's send: clears what came in, hands the bytes over. False when the port is gone.
     bool send(const QString &text);
-    // Waits ms, then until what was sent has left the line.
+    // Waits until what was sent has left the driver, then ms.
     void pause(int ms);
     // Sends "READALL;" and takes the reply until it is complete (the window's rule).
     setreply::Reply readSet();

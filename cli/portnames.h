@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/portsurvey.h"
+#include "link/portsurvey.h"
 
 #include <QString>
 #include <QStringList>

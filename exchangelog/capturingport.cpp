@@ -28,8 +28,8 @@ qint64 CapturingPort::writeData(const char *data, qint64 maxSize)
 {
     const qint64 written = QSerialPort::writeData(data, maxSize);
     if (written > 0)
-        emit captured(
-            {exchangelog::Direction::Sent, QByteArray(data, int(written)), QDateTime::currentDateTime()});
+        emit captured({exchangelog::Direction::Sent, QByteArray(data, int(written)),
+                       QDateTime::currentDateTime(), portName()});
     return written;
 }
 
@@ -46,7 +46,7 @@ void CapturingPort::takeArrivals()
     const qint64 held = QSerialPort::bytesAvailable();
     if (held > reportedUnread)
         emit captured({exchangelog::Direction::Received, peek(held).mid(int(reportedUnread)),
-                       QDateTime::currentDateTime()});
+                       QDateTime::currentDateTime(), portName()});
     reportedUnread = held;
 }
 

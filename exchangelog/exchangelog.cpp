@@ -64,9 +64,15 @@ QString hexText(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-QString lineText(const Line &line, Form form)
+QString lineText(const Line &line, Form form, Time time)
 {
-    return line.at.toString(QStringLiteral("hh:mm:ss.zzz")) +
+    const QString when = time == Time::Dated
+                             ? line.at.toOffsetFromUtc(line.at.offsetFromUtc()).toString(Qt::ISODateWithMs)
+                             : line.at.toString(QStringLiteral("hh:mm:ss.zzz"));
+    const QString where = line.port.isEmpty() ? QString() : ' ' + line.port;
+    if (line.direction == Direction::Note)
+        return when + where + QStringLiteral(" ! ") + QString::fromUtf8(line.bytes);
+    return when + where +
            (line.direction == Direction::Sent ? QStringLiteral(" → ") : QStringLiteral(" ← ")) +
            (form == Form::Hex ? hexText(line.bytes) : visibleText(line.bytes));
 }
@@ -83,7 +89,7 @@ void ExchangeLog::add(const Chunk &chunk)
     QByteArray rest = chunk.bytes;
     if (!lines.isEmpty() && lines.last().open) {
         Line &last = lines.last();
-        if (chunk.direction == Direction::Sent) {
+        if (chunk.direction != Direction::Received || chunk.port != last.port) {
             last.open = false;
         } else {
             bool finished = false;
@@ -95,9 +101,9 @@ void ExchangeLog::add(const Chunk &chunk)
     }
     while (!rest.isEmpty()) {
         bool finished = false;
-        const int n = lineLength(rest, 0, &finished);
-        lines.append(
-            {chunk.at, chunk.direction, rest.left(n), chunk.direction == Direction::Received && !finished});
+        const int n = chunk.direction == Direction::Note ? rest.size() : lineLength(rest, 0, &finished);
+        lines.append({chunk.at, chunk.direction, rest.left(n),
+                      chunk.direction == Direction::Received && !finished, chunk.port});
         rest.remove(0, n);
     }
     const int excess = lines.size() - keptLines;
@@ -115,12 +121,12 @@ void ExchangeLog::clear()
     emit changed();
 }
 
-QStringList ExchangeLog::texts(Form form) const
+QStringList ExchangeLog::texts(Form form, Time time) const
 {
     QStringList list;
     list.reserve(lines.size());
     for (const Line &l : lines)
-        list.append(lineText(l, form));
+        list.append(lineText(l, form, time));
     return list;
 }
 

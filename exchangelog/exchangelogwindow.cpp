@@ -142,7 +142,7 @@ void ExchangeLogWindow::on_toolButton_save_clicked()
 {
     const QString fileName = askSaveName(this);
     if (!fileName.isEmpty())
-        saveLines(this, fileName, log->texts(form()));
+        saveLines(this, fileName, log->texts(form(), Time::Dated));
 }
 
 bool saveLines(QWidget *parent, const QString &fileName, const QStringList &lines)

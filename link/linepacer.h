@@ -4,9 +4,9 @@
 
 class QSerialPort;
 
-// Paces the sends on the modem's 9600-baud line. Every send clears the port first, which would throw away
-// whatever is still on its way, so a send waits until what was handed over before it has left the line.
-// The time is kept across a close of the port: closing does not take bytes back off the line.
+// Paces the sends on the modem's 9600-baud line: when what was handed over has left the driver, and when it
+// has left the line. The time is kept across a close of the port: closing does not take bytes back off the
+// line.
 class LinePacer
 {
 public:
@@ -19,6 +19,10 @@ public:
     bool waitUntilLeft(QSerialPort *port);
     // Blocks, without the event loop, until everything handed over has left.
     void drain(QSerialPort *port);
+    // Waits, with the event loop running, until what was handed over has left the driver: Qt's own buffer
+    // written, then the driver's output queue empty where the driver tells it, else its line time waited
+    // out. False, as waitUntilLeft, when the application is quitting.
+    bool waitUntilHandedOn(QSerialPort *port);
 
 private:
     qint64 leavesAtNs = 0; // 0: nothing on the line

@@ -1,10 +1,12 @@
 #include "app/mainwindow.h"
 
+#include "exchangelog/exchangelog.h"
+
 #include "link/delay.h"
 #include "link/handshake.h"
 #include "link/portlist.h"
+#include "link/portsurvey.h"
 #include "link/receivepath.h"
-#include "link/replywait.h"
 #include "link/trafficlog.h"
 #include "params/linecodec.h"
 #include "ui_mainwindow.h"
@@ -17,10 +19,14 @@
 void MainWindow::findModemPort()
 {
     connect(port, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError, Qt::UniqueConnection);
+    watchSearch.reset();
 
     ui->comboBox_portList->clear();
     const QStringList names = portlist::availablePortNames();
+    watchedPorts = portlist::present(names);
+    linkedPort.clear();
     if (names.isEmpty()) {
+        port->close();
         QMessageBox::critical(this, QString(), tr("COM портов не обнаружено"), QMessageBox::Ok);
         reportStatus(statusline::Outcome::NoPorts);
         return;
@@ -29,60 +35,57 @@ void MainWindow::findModemPort()
         ui->comboBox_portList->addItem(name);
     ui->comboBox_portList->setCurrentIndex(ui->comboBox_portList->count() - 1);
 
+    // The probes open the ports themselves, this one's too.
+    port->close();
     handshake::configure(port);
-
     detachReceivePath();
     searchingPort = true;
-    int failedToOpen = 0;
-    statusline::Outcome outcome = statusline::Outcome::ModemNotFound;
-    for (int i = 0; i < ui->comboBox_portList->count(); ++i) {
-        bufferMainWindow.clear();
-        ui->comboBox_portList->setCurrentIndex(i);
-        port->setPortName(ui->comboBox_portList->currentText());
-        if (!port->isOpen() && !port->open(QIODevice::ReadWrite)) {
-            ++failedToOpen;
-            if (failedToOpen == ui->comboBox_portList->count()) {
-                QMessageBox::information(
-                    this, QString(), tr("Не удалось открыть порт. Проверьте подключение "), QMessageBox::Ok);
-                port->close();
-                outcome = statusline::Outcome::PortNotOpened;
-                break;
-            }
-        }
-        if (port->isOpen())
-            port->clear();
-        bufferMainWindow.clear();
-
-        const QByteArray bytes = linecodec::encode(handshake::probe());
-        const qint64 cnt = port->isOpen() ? port->write(bytes) : -1;
-        qDebug() << "cnt" << cnt;
-        if (cnt == -1) {
-            qDebug() << "port->errorString()";
-            qDebug() << port->errorString();
-            port->close();
-        } else {
-            port->flush();
-            pacer.handedOver(cnt);
-        }
-        // The 2000 ms start when the probe has left; a modem that answers ends them early.
-        pacer.waitUntilLeft(port);
-        waitForText(port, handshake::answer(), handshake::probeWaitMs);
-
-        bufferMainWindow = port->isOpen() ? port->readAll() : QByteArray();
-        const QString text = linecodec::decode(bufferMainWindow);
-        qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
-        if (text.contains(handshake::answer())) {
-            outcome = statusline::Outcome::ModemFound;
-            break;
-        }
-        port->close();
-        if (i == ui->comboBox_portList->count() - 1)
-            QMessageBox::information(this, QString(), "Модем не обнаружен. Проверьте подключение ",
-                                     QMessageBox::Ok);
-    }
+    bufferMainWindow.clear();
+    QVector<portsurvey::Port> ports;
+    const int found = portsurvey::find(names, &ports, [this] { return makeProbePort(); });
     searchingPort = false;
+    noteUnopened(ports);
+
+    statusline::Outcome outcome = statusline::Outcome::ModemFound;
+    if (found >= 0 && linkPort(names.at(found), ports.at(found).reply)) {
+        // The modem's port, open, its reply in bufferMainWindow.
+    } else if (found >= 0 || portsurvey::noneOpened(ports)) {
+        QMessageBox::information(this, QString(), tr("Не удалось открыть порт. Проверьте подключение "),
+                                 QMessageBox::Ok);
+        outcome = statusline::Outcome::PortNotOpened;
+    } else {
+        QMessageBox::information(this, QString(), "Модем не обнаружен. Проверьте подключение ",
+                                 QMessageBox::Ok);
+        outcome = statusline::Outcome::ModemNotFound;
+    }
     attachReceivePath();
     reportStatus(outcome, outcome == statusline::Outcome::ModemFound ? portInUse() : QString());
+}
+
+bool MainWindow::openPort()
+{
+    const portopen::Problem problem = portopen::open(port);
+    if (problem == portopen::Problem::None)
+        return true;
+    exchange->add({exchangelog::Direction::Note, portopen::describe(problem, port->errorString()).toUtf8(),
+                   QDateTime::currentDateTime(), port->portName()});
+    return false;
+}
+
+bool MainWindow::linkPort(const QString &name, const QByteArray &reply)
+{
+    port->close();
+    receiveKept.clear();
+    const int index = ui->comboBox_portList->findText(name);
+    if (index < 0)
+        ui->comboBox_portList->addItem(name);
+    ui->comboBox_portList->setCurrentIndex(index < 0 ? ui->comboBox_portList->count() - 1 : index);
+    port->setPortName(name);
+    if (!openPort())
+        return false;
+    bufferMainWindow = reply;
+    linkedPort = name;
+    return true;
 }
 
 QString MainWindow::portInUse() const
@@ -98,20 +101,19 @@ void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
 
 MainWindow::Sent MainWindow::sendToModem(const QString &text)
 {
-    // Clearing throws away what is still on its way: let the previous send leave first.
-    pacer.waitUntilLeft(port);
     const QByteArray bytes = linecodec::encode(text);
     // A port that has reported its failure is not written to. One that turns out gone while this write
     // hands it the bytes is closed and opened once more: the bytes never reached it.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (portClosePending)
             closeFailedPort();
-        if (!port->isOpen() && !port->open(QIODevice::ReadWrite)) {
+        if (!port->isOpen() && !openPort()) {
             QMessageBox::information(this, QString(), tr("Не удалось открыть порт. Проверьте подключение "),
                                      QMessageBox::Ok);
             return Sent::NotOpened;
         }
-        port->clear();
+        // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
+        port->clear(QSerialPort::Input);
         bufferMainWindow.clear();
         receiveKept.clear();
 
@@ -139,7 +141,17 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
 
 bool MainWindow::pause(int ms)
 {
-    if (!waitMs(ms) || !pacer.waitUntilLeft(port))
+    if (!pacer.waitUntilHandedOn(port) || !waitMs(ms))
+        quitting = true;
+    if (!interrupted())
+        return true;
+    pacer.drain(port);
+    return false;
+}
+
+bool MainWindow::untilSent()
+{
+    if (!pacer.waitUntilLeft(port))
         quitting = true;
     if (!interrupted())
         return true;
@@ -194,6 +206,9 @@ void MainWindow::attachReceivePath()
 {
     // The same string form as the constructor's connection, so that Qt sees them as one.
     connect(port, SIGNAL(readyRead()), this, SLOT(on_portReadyRead()), Qt::UniqueConnection);
+    // What came while it was detached has had its announcement already.
+    if (port->isOpen() && port->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, "on_portReadyRead", Qt::QueuedConnection);
 }
 
 void MainWindow::detachReceivePath()
@@ -205,7 +220,12 @@ void MainWindow::on_portReadyRead()
 {
     qDebug() << "MainWindow::on_portReadyRead()";
     bufferMainWindow = port->readAll();
-    const QByteArray ready = receivepath::reassemble(receiveKept, bufferMainWindow);
+    takeIncoming(bufferMainWindow);
+}
+
+void MainWindow::takeIncoming(const QByteArray &bytes)
+{
+    const QByteArray ready = receivepath::reassemble(receiveKept, bytes);
     if (ready.isEmpty())
         return;
     const QString text = linecodec::decode(ready);
@@ -215,6 +235,9 @@ void MainWindow::on_portReadyRead()
     for (QString &part : parts) {
         const receivepath::LineEffect effect = receivepath::interpretLine(part);
         for (const auto &field : effect.fields) {
+            anyFieldArrived = true;
+            if (int(field.first) == awaitedField)
+                awaitedArrived = true;
             switch (field.first) {
             case receivepath::Field::Imei:
                 ui->lineEdit_IMEILevel->setText(field.second);
@@ -255,6 +278,10 @@ void MainWindow::on_lineEdit_commandToModem_textChanged(const QString &arg1)
 
 void MainWindow::on_toolButton_clicked()
 {
+    if (commandToModem.isEmpty()) {
+        reportStatus(statusline::Outcome::EmptyCommand);
+        return;
+    }
     switch (sendToModem(commandToModem)) {
     case Sent::Yes:
         reportStatus(statusline::Outcome::CommandSent);

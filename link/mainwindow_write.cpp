@@ -52,8 +52,8 @@ setreply::Reply MainWindow::fetchParamSet(Sent *sent)
     detachReceivePath();
     *sent = sendToModem("READALL;");
     // The first second counts from when the command has left.
-    if (!pause(0))
-        return {QByteArray(), setreply::End::Interrupted};
+    if (!untilSent())
+        return {QByteArray(), setreply::End::Interrupted, QByteArray()};
     setreply::Reply reply = setreply::receive(port, [this] { return interrupted(); });
     if (reply.end == setreply::End::Interrupted) {
         // Only the application's quit ends a wait early; a closing window says so itself.
@@ -63,6 +63,9 @@ setreply::Reply MainWindow::fetchParamSet(Sent *sent)
     // The receive path is detached: the modem's debug lines among the records are shown from here.
     for (const QString &text : setreply::debugTexts(reply.bytes))
         logDebugLine(text);
+    // What came after the set is the receive path's, a line it has only begun included.
+    receiveKept.clear();
+    takeIncoming(reply.rest);
     return reply;
 }
 
@@ -99,13 +102,16 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     if (!pause(0))
         return;
     if (port->isOpen())
-        port->clear();
+        port->clear(QSerialPort::Input);
     bufferMainWindow.clear();
 
     // A port that cannot be opened gets one message, not one per record, and no verdicts. A closing
     // window or a quit ends the write once the record on the line has left, and nothing more is sent.
+    // After the loop: whether "WRITEALL;", the last send, left whole.
+    Sent lastSent = Sent::NotWritten;
     for (const QString &text : sendingTexts) {
-        if (sendToModem(text) == Sent::NotOpened) {
+        lastSent = sendToModem(text);
+        if (lastSent == Sent::NotOpened) {
             reportLinkFailure(Sent::NotOpened);
             return;
         }
@@ -118,8 +124,12 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     case setreply::End::Interrupted:
         return;
     case setreply::End::PortLost:
-        // Nothing read back means nothing was compared: the send or "Ошибка чтения данных" has said so.
-        reportLinkFailure(sent);
+        // Nothing read back means nothing was compared: the send or "Ошибка чтения данных" has said so. The
+        // modem has stored the set if "WRITEALL;" reached it.
+        if (lastSent == Sent::Yes)
+            reportStatus(statusline::Outcome::WrittenLinkLost);
+        else
+            reportLinkFailure(sent);
         return;
     case setreply::End::NoReply:
         reportStatus(statusline::Outcome::WrittenUnchecked);

@@ -1,5 +1,7 @@
 #include "link/portlist.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 namespace portlist {
@@ -14,6 +16,8 @@ QStringList availablePortNames()
 {
     if (currentProvider())
         return currentProvider()();
+    if (qEnvironmentVariableIsSet("VELON_PORTS"))
+        return qEnvironmentVariable("VELON_PORTS").split(QDir::listSeparator(), Qt::SkipEmptyParts);
     QStringList names;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         names.append(info.portName());
@@ -23,6 +27,16 @@ QStringList availablePortNames()
 void setProvider(Provider provider)
 {
     currentProvider() = std::move(provider);
+}
+
+QStringList present(const QStringList &names)
+{
+    QStringList now;
+    for (const QString &name : names) {
+        if (!name.contains('/') || QFileInfo::exists(name))
+            now.append(name);
+    }
+    return now;
 }
 
 } // namespace portlist

@@ -8,7 +8,8 @@
 //
 // This is the program's one global hook: tests and the demo replace the provider, before the main window
 // is built, with one that returns paths of pseudo-terminals, so that nothing ever probes the machine's
-// real ports. The default provider returns QSerialPortInfo::availablePorts()' port names.
+// real ports. The default provider returns the names in VELON_PORTS (separated by the platform's list
+// separator) when it is set, else QSerialPortInfo::availablePorts()' port names.
 namespace portlist {
 
 using Provider = std::function<QStringList()>;
@@ -16,5 +17,9 @@ using Provider = std::function<QStringList()>;
 QStringList availablePortNames();
 // An empty provider restores the default.
 void setProvider(Provider provider);
+
+// The names of the list that stand for a port now: a path counts while it exists (a port named in
+// VELON_PORTS may appear later); a system name counts as long as it is listed.
+QStringList present(const QStringList &names);
 
 } // namespace portlist

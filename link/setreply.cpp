@@ -33,7 +33,10 @@ Reply receive(QSerialPort *port, const std::function<bool()> &interrupted)
         if (!chunk.isEmpty()) {
             reply.bytes += chunk;
             sinceLastByte.restart();
-            if (records::holdsEveryKey(reply.bytes)) {
+            const int end = setEnd(reply.bytes);
+            if (end >= 0) {
+                reply.rest = reply.bytes.mid(end);
+                reply.bytes.truncate(end);
                 reply.end = End::Complete;
                 break;
             }
@@ -53,6 +56,30 @@ Reply receive(QSerialPort *port, const std::function<bool()> &interrupted)
     QObject::disconnect(onError);
     QObject::disconnect(onClose);
     return reply;
+}
+
+int setEnd(const QByteArray &bytes)
+{
+    const QStringList &keys = records::paramsKeyList();
+    QStringList seen;
+    int start = 0;
+    for (int i = 0; i < bytes.size() && bytes.at(i) != '\0'; ++i) {
+        if (bytes.at(i) != ';')
+            continue;
+        QByteArray record = bytes.mid(start, i - start);
+        start = i + 1;
+        record.replace('\r', QByteArray()).replace('\n', QByteArray());
+        const int eq = record.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QString key = QString::fromLatin1(record.left(eq));
+        if (keys.contains(key) && !seen.contains(key)) {
+            seen.append(key);
+            if (seen.size() == keys.size())
+                return i + 1;
+        }
+    }
+    return -1;
 }
 
 QStringList debugTexts(const QByteArray &bytes)

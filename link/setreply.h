@@ -27,6 +27,7 @@ struct Reply
 {
     QByteArray bytes;
     End end = End::NoReply;
+    QByteArray rest; // Complete: what came after the record that completed the set (not the set's)
 };
 
 // Reads what port receives from now on, as it arrives, until the bytes hold all 26 keys, or the line has
@@ -34,6 +35,10 @@ struct Reply
 // meanwhile; interrupted is asked after every turn. A port that is closed, or reports a read, write or
 // resource error, ends it at once as PortLost.
 Reply receive(QSerialPort *port, const std::function<bool()> &interrupted);
+
+// Where the record that completes the 26 keys ends (just after its ";"); -1 when the bytes hold no
+// complete set.
+int setEnd(const QByteArray &bytes);
 
 // The DEBUG records among the bytes of a set, as the receive path would put them into the traffic log.
 QStringList debugTexts(const QByteArray &bytes);

@@ -1,5 +1,7 @@
 #include "sim/simmodem.h"
 
+#include "sim/adapter.h"
+
 #include <QTextCodec>
 
 #include <algorithm>
@@ -31,8 +33,6 @@ constexpr qint64 hangUpLingerNs = 30000000;
 // A reader that never takes its bytes (its port closed) does not hold the hang-up back for longer.
 constexpr qint64 hangUpReaderNs = 2000000000;
 constexpr qint64 never = std::numeric_limits<qint64>::max();
-// Bytes read this long after a clear belong to a send of their own.
-constexpr qint64 sendAfterClearNs = 1000000000;
 
 qint64 nowNs()
 {
@@ -56,13 +56,6 @@ QString decode(const QByteArray &bytes)
 {
     return lineCodec() ? lineCodec()->toUnicode(bytes) : QString::fromLatin1(bytes);
 }
-
-struct InByte
-{
-    char c;
-    qint64 at;     // modelled arrival at the modem
-    qint64 readAt; // when the modem read it from the pty
-};
 
 struct OutByte
 {
@@ -97,11 +90,7 @@ struct SimModem::State
     int chunkBytes = 62;
     int latencyMs = 16;
     int answerDelayMs = 20;
-    qint64 toleranceNs = 2000000;
-
-    std::deque<InByte> inLine;
-    qint64 inFreeAt = 0;
-    qint64 clearedAt = -1; // the configurator's last clear of its port, when no send has followed it yet
+    TransmitAdapter adapter;
     QByteArray assembling;
     qint64 assemblingFirst = 0;
     qint64 assemblingRead = 0;
@@ -176,7 +165,7 @@ struct SimModem::State
         hangUpRequested = false;
         outLine.clear();
         scheduled.clear();
-        inLine.clear();
+        adapter.purge(nowNs());
         hangUpAtTotal = -1;
         hangUpDue = -1;
     }
@@ -281,9 +270,8 @@ struct SimModem::State
 
     void advanceInput(qint64 now)
     {
-        while (!inLine.empty() && inLine.front().at <= now) {
-            const InByte b = inLine.front();
-            inLine.pop_front();
+        TransmitAdapter::Byte b{};
+        while (adapter.arrived(now, &b)) {
             if (assembling.isEmpty()) {
                 assemblingFirst = b.at;
                 assemblingRead = b.readAt;
@@ -305,36 +293,41 @@ struct SimModem::State
         }
     }
 
-    // The configurator cleared its port at t: what it sent before and had not yet left the line is gone.
-    void onCleared(qint64 t)
+    // The configurator purged its port's output at t: the adapter's buffer is emptied, and so is what the
+    // driver still held (driverHeld, taken off the pty now).
+    void onCleared(qint64 t, const QByteArray &driverHeld)
     {
-        advanceInput(t + toleranceNs);
+        advanceInput(t);
+        received += driverHeld;
         Overrun o;
         o.atMs = ms(t);
-        for (const InByte &b : inLine)
-            o.lost += b.c;
-        inLine.clear();
+        o.lost = adapter.purge(t) + driverHeld;
         if (!o.lost.isEmpty()) {
-            if (!assembling.isEmpty() || o.lost.indexOf(';') < 0)
+            // The record begun lost its tail; the purge took everything after it too.
+            if (!assembling.isEmpty())
                 assemblingCut = true;
             overruns.append(o);
         }
-        inFreeAt = std::min(inFreeAt, t);
-        clearedAt = t;
     }
 
     void onRead(const QByteArray &chunk, qint64 t)
     {
         received += chunk;
-        // A send follows its clear at once; the pty may hand its bytes over later on a busy machine.
-        const bool afterClear = clearedAt >= 0 && t - clearedAt < sendAfterClearNs;
-        qint64 at = std::max(afterClear ? clearedAt : t, inFreeAt);
-        clearedAt = -1;
-        for (char c : chunk) {
-            at += byteNs;
-            inLine.push_back({c, at, t});
+        adapter.take(chunk, t);
+    }
+
+    // Everything the pty holds for the modem, read now.
+    static QByteArray drainPty(int fd)
+    {
+        QByteArray bytes;
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                return bytes;
+            if (buf[0] == TIOCPKT_DATA)
+                bytes.append(buf + 1, int(n - 1));
         }
-        inFreeAt = at;
     }
 
     void fireScheduled(qint64 now)
@@ -405,8 +398,8 @@ struct SimModem::State
     qint64 nextEvent() const
     {
         qint64 next = never;
-        if (!inLine.empty())
-            next = std::min(next, inLine.front().at);
+        if (adapter.nextArrival() >= 0)
+            next = std::min(next, adapter.nextArrival());
         for (const Scheduled &s : scheduled)
             next = std::min(next, s.due);
         if (!outLine.empty()) {
@@ -424,6 +417,7 @@ struct SimModem::State
         while (!stopping) {
             qint64 next;
             int fd;
+            int room;
             {
                 std::lock_guard<std::mutex> lock(m);
                 if (hangUpRequested)
@@ -434,8 +428,11 @@ struct SimModem::State
                 deliver(now);
                 next = nextEvent();
                 fd = master;
+                room = adapter.room();
             }
-            pollfd fds[2] = {{wake[0], POLLIN, 0}, {fd, POLLIN, 0}};
+            // A full adapter leaves the bytes with the driver; a purge's notice (POLLPRI in packet mode)
+            // is taken all the same.
+            pollfd fds[2] = {{wake[0], POLLIN, 0}, {fd, short(room > 0 ? POLLIN | POLLPRI : POLLPRI), 0}};
             const int nfds = fd >= 0 ? 2 : 1;
             qint64 waitNs = next == never ? 200000000 : std::max<qint64>(0, next - nowNs());
             waitNs = std::min<qint64>(waitNs, 200000000);
@@ -448,15 +445,15 @@ struct SimModem::State
                 while (::read(wake[0], buf, sizeof buf) > 0) {
                 }
             }
-            if (nfds == 2 && (fds[1].revents & POLLIN)) {
+            if (nfds == 2 && (fds[1].revents & (POLLIN | POLLPRI))) {
                 // Packet mode: a data packet starts with TIOCPKT_DATA, a status packet is one byte.
-                const ssize_t n = ::read(fd, buf, sizeof buf);
+                const ssize_t n = ::read(fd, buf, std::min(sizeof buf, size_t(std::max(room, 0)) + 1));
                 if (n > 0) {
                     std::lock_guard<std::mutex> lock(m);
                     if (buf[0] == TIOCPKT_DATA && n > 1)
                         onRead(QByteArray(buf + 1, int(n - 1)), t);
                     else if (buf[0] & TIOCPKT_FLUSHWRITE)
-                        onCleared(t);
+                        onCleared(t, drainPty(fd));
                 }
             } else if (nfds == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -593,10 +590,10 @@ void SimModem::setAnswerDelayMs(int ms)
     d->answerDelayMs = std::max(0, ms);
 }
 
-void SimModem::setOverrunToleranceMs(double ms)
+void SimModem::setTransmitLatencyMs(double ms)
 {
     std::lock_guard<std::mutex> lock(d->m);
-    d->toleranceNs = qint64(ms * 1e6);
+    d->adapter.setLatencyNs(qint64(ms * 1e6));
 }
 
 ParamList SimModem::defaultParams()

@@ -20,16 +20,14 @@
 // - Replies leave at 960 bytes/s and reach the configurator in chunks, like a USB-serial adapter: a chunk
 //   is handed over when it holds chunkBytes or latencyMs has passed since its first byte came off the line
 //   (setChunking; default 62 bytes / 16 ms).
-// - The configurator's bytes are taken as arriving at line rate. A modem reacts to a record when its ";"
-//   has arrived, and answers answerDelayMs later (default 20 ms).
-// - The bytes of a send leave from the moment the configurator cleared its port right before it (the pty
-//   reports each clear in packet mode), or from when the modem reads them if no clear came first; on a
-//   busy machine the pty may hand them over later than that, which changes nothing.
-// - Overrun: when the configurator clears its port while bytes it sent earlier could not yet have left a
-//   real line, the clear throws them away. The modem drops them too: the record they belong to arrives
-//   cut short (and usually merged with the next one), exactly as on real hardware. Each such event counts
-//   in overrunCount(). Sends without a clear in between just queue on the line.
-//
+// - The configurator's bytes go through an adapter model (sim/adapter.h): they reach the adapter 16 ms
+//   after the modem reads them from the pty, wait in its 256-byte transmit buffer and leave at line rate;
+//   while the buffer is full the rest stays in the pty. A modem reacts to a record when its ";" has
+//   arrived, and answers answerDelayMs later (default 20 ms).
+// - Purge: when the configurator clears its port's output (the pty reports it in packet mode), the
+//   adapter's buffer is emptied as a real adapter's is, and the kernel drops what the pty still held. The
+//   record they belong to arrives cut short (and usually merged with the next one). Each purge that threw
+//   bytes away counts in overrunCount().
 // Protocol: "MODEM?;" -> "MODEM_READY;\r\n"; "READALL;" -> the stored records, "KEY=value;\r\n" each;
 // "KEY=value;" is kept as pending and applied to the stored set by "WRITEALL;" (no reply);
 // "IMEI;", "MODEL;", "PROGVER;", "GSMVER;" -> "IMEI=...;\r\n" and so on; "OPERATOR;" -> "OPERATOR=...;\r\n"
@@ -83,9 +81,8 @@ public:
     // --- the wire
     void setChunking(int chunkBytes, int latencyMs); // chunkBytes >= 1; latencyMs 0 = every byte at once
     void setAnswerDelayMs(int ms);
-    // How much earlier than the line allows a clear may come before the bytes still on the line count as
-    // lost (scheduling jitter of the modem's thread); default 2 ms.
-    void setOverrunToleranceMs(double ms);
+    // How long the configurator's bytes take from the pty to the adapter's buffer; default 16 ms.
+    void setTransmitLatencyMs(double ms);
 
     // --- the parameter set
     // A realistic set of all 26 keys that the configurator accepts.

@@ -27,7 +27,8 @@ private slots:
         QCOMPARE(visibleText(bytes), text);
     }
 
-    // Chunks are "<text" (received) or ">text" (sent); the lines without their time.
+    // Chunks are "<text" (received), ">text" (sent) or "!words" (a note), after "PORT|" when a port is
+    // named; the lines without their time.
     void linesJoinAndBreak_data()
     {
         QTest::addColumn<QStringList>("chunks");
@@ -45,19 +46,37 @@ private slots:
         QTest::newRow("a run without line feed breaks at the longest line")
             << QStringList{"<" + QString(maxLineBytes - 1, 'a'), "<bc\n"}
             << QStringList{"← " + QString(maxLineBytes - 1, 'a') + "b", "← c\\n"};
+        QTest::newRow("probes of two ports at once, each line naming its port")
+            << QStringList{"pts/1|>MODEM?;", "pts/2|>MODEM?;", "pts/1|<MODEM_RE", "pts/2|<MODEM_READY;\r\n",
+                           "pts/1|<ADY;\r\n"}
+            << QStringList{"pts/1 → MODEM?;", "pts/2 → MODEM?;", "pts/1 ← MODEM_RE",
+                           "pts/2 ← MODEM_READY;\\r\\n", "pts/1 ← ADY;\\r\\n"};
+        QTest::newRow("a port that could not be opened")
+            << QStringList{"pts/3|<DEBUG=x", "ttyS0|!нет прав на порт"}
+            << QStringList{"pts/3 ← DEBUG=x", "ttyS0 ! нет прав на порт"};
     }
     void linesJoinAndBreak()
     {
         QFETCH(QStringList, chunks);
         QFETCH(QStringList, lines);
         ExchangeLog log;
-        for (const QString &c : chunks)
-            log.add({c.startsWith('<') ? Direction::Received : Direction::Sent, c.mid(1).toLatin1(),
-                     QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9, 12))});
+        const QDateTime at(QDate(2026, 3, 5), QTime(7, 8, 9, 12));
+        for (const QString &chunk : chunks) {
+            const int bar = chunk.indexOf('|');
+            const QString c = chunk.mid(bar + 1);
+            const Direction direction = c.startsWith('<')   ? Direction::Received
+                                        : c.startsWith('>') ? Direction::Sent
+                                                            : Direction::Note;
+            log.add({direction, c.mid(1).toUtf8(), at, bar < 0 ? QString() : chunk.left(bar)});
+        }
         QStringList texts = log.texts(Form::Text);
         for (QString &text : texts)
             text.remove(QRegularExpression("^07:08:09\\.012 "));
         QCOMPARE(texts, lines);
+        // A saved log carries the date and the offset from UTC with each time.
+        const QRegularExpression dated("^2026-03-05T07:08:09\\.012([+-]\\d\\d:\\d\\d|Z) ");
+        for (const QString &text : log.texts(Form::Text, Time::Dated))
+            QVERIFY2(dated.match(text).hasMatch(), qPrintable(text));
     }
 
     // "+" sends a command (the line keeps it, as the window's does), "=" types, "^" and "v" are Up and

@@ -105,7 +105,9 @@ private slots:
         }
         QCOMPARE(sent, modem->received());
         QCOMPARE(received, modem->sent());
-        QCOMPARE(log->texts(Form::Text).at(log->count() - 4).mid(12), QString(" ← OK;\\r\\n"));
+        // Each line names its port.
+        QCOMPARE(log->texts(Form::Text).at(log->count() - 4).mid(12),
+                 " " + window->serialPort()->portName() + " ← OK;\\r\\n");
         openLog();
         QTRY_COMPARE(shownLines(), log->texts(Form::Text));
 
@@ -118,8 +120,9 @@ private slots:
         };
         window->setFileDialogs(dialogs);
         widget<QToolButton>("toolButton_save", logWindow)->click();
+        // The saved lines carry the date with each time.
         QCOMPARE(QString::fromUtf8(readBytes(dir.filePath("Сохранить журнал обмена.txt"))),
-                 shownLines().join('\n') + '\n');
+                 log->texts(Form::Text, Time::Dated).join('\n') + '\n');
         widget<QAction>("action_saveDebugConsole")->trigger();
         const QString console =
             QString::fromUtf8(readBytes(dir.filePath("Сохранить отладочную консоль.txt")));
@@ -155,7 +158,7 @@ private slots:
         openLog();
         ExchangeLog *log = f->window()->exchangeLog();
         const auto add = [log](const QByteArray &bytes) {
-            log->add({Direction::Received, bytes, QDateTime::currentDateTime()});
+            log->add({Direction::Received, bytes, QDateTime::currentDateTime(), QString()});
         };
         for (int round = 0; round < 10; ++round) {
             add("tial;\n");

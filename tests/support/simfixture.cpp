@@ -57,8 +57,8 @@ QString SimFixture::addBusyPort()
 
 MainWindow *SimFixture::startWindow()
 {
-    const QStringList list = names;
-    portlist::setProvider([list] { return list; });
+    // The list as it stands at each look: a port added later appears in it.
+    portlist::setProvider([this] { return names; });
     QElapsedTimer clock;
     clock.start();
     win = std::make_unique<MainWindow>();

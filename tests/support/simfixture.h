@@ -14,9 +14,9 @@ class MainWindow;
 
 // Serial ports for tests of the real main window, all on pseudo-terminals or paths that cannot be opened.
 // Add the ports in the order the platform would list them, then startWindow(): it installs them as the
-// port list (the link's one hook), builds and shows a MainWindow while a MessageBoxWatcher presses the
-// boxes of the search. The destructor destroys the window first (so the modem sees "DEBUG=L0;"), then the
-// ports, and restores the default port list.
+// port list (the link's one hook; a port added afterwards appears in it), builds and shows a MainWindow while
+// a MessageBoxWatcher presses the boxes of the search. The destructor destroys the window first (so the modem
+// sees "DEBUG=L0;"), then the ports, and restores the default port list.
 //
 //     SimFixture f;
 //     sim::SimModem *modem = f.addModem();

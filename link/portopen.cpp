@@ -1,4 +1,4 @@
-#include "cli/portopen.h"
+#include "link/portopen.h"
 
 #include <QFile>
 #include <QSerialPort>

@@ -1,0 +1,247 @@
+#include "app/mainwindow.h"
+
+#include "exchangelog/capturingport.h"
+#include "exchangelog/exchangelog.h"
+#include "link/delay.h"
+#include "link/portlist.h"
+#include "link/portsurvey.h"
+#include "link/receivepath.h"
+#include "link/setreply.h"
+#include "ui_mainwindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QTimer>
+
+namespace {
+
+// How often the window looks at the port list.
+constexpr int watchMs = 1000;
+
+// A port as the menu "Порт" names it: its name, and the adapter's description and serial number where the
+// system gives them.
+QString portCaption(const QString &name)
+{
+    const QSerialPortInfo info(name);
+    QStringList known;
+    for (const QString &item : {info.description(), info.serialNumber()}) {
+        if (!item.isEmpty())
+            known.append(item);
+    }
+    return known.isEmpty() ? name : name + " (" + known.join("; ") + ")";
+}
+
+} // namespace
+
+void MainWindow::setUpModemMenu()
+{
+    findModemAction = new QAction(tr("Найти модем"), this);
+    findModemAction->setObjectName("action_findModem");
+    findModemAction->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(findModemAction, &QAction::triggered, this, &MainWindow::findModemAgain);
+
+    portMenu = new QMenu(tr("Порт"), this);
+    portMenu->setObjectName("menu_port");
+    connect(portMenu, &QMenu::aboutToShow, this, &MainWindow::fillPortMenu);
+
+    identityAction = new QAction(tr("Сведения о модеме"), this);
+    identityAction->setObjectName("action_modemIdentity");
+    identityAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_I));
+    connect(identityAction, &QAction::triggered, this, &MainWindow::askModemIdentity);
+
+    QAction *first = ui->menu_service->actions().value(0);
+    ui->menu_service->insertAction(first, findModemAction);
+    ui->menu_service->insertMenu(first, portMenu);
+    ui->menu_service->insertAction(first, identityAction);
+    ui->menu_service->insertSeparator(first);
+
+    portWatch = new QTimer(this);
+    portWatch->setInterval(watchMs);
+    connect(portWatch, &QTimer::timeout, this, &MainWindow::watchPorts);
+    portWatch->start();
+}
+
+std::unique_ptr<QSerialPort> MainWindow::makeProbePort()
+{
+    auto probe = std::make_unique<exchangelog::CapturingPort>();
+    connect(probe.get(), &exchangelog::CapturingPort::captured, exchange.get(),
+            &exchangelog::ExchangeLog::add);
+    return probe;
+}
+
+void MainWindow::noteUnopened(const QVector<portsurvey::Port> &ports)
+{
+    for (const portsurvey::Port &p : ports) {
+        if (p.problem != portopen::Problem::None)
+            exchange->add({exchangelog::Direction::Note, portopen::describe(p.problem, p.errorText).toUtf8(),
+                           QDateTime::currentDateTime(), QSerialPort(p.name).portName()});
+    }
+}
+
+void MainWindow::findModemAgain()
+{
+    if (linkBusy || searchingPort)
+        return;
+    LinkOperation operation(this);
+    findModemPort();
+}
+
+void MainWindow::fillPortMenu()
+{
+    portMenu->clear();
+    const QStringList names = portlist::present(portlist::availablePortNames());
+    if (names.isEmpty()) {
+        portMenu->addAction(tr("COM портов не обнаружено"))->setEnabled(false);
+        return;
+    }
+    auto *group = new QActionGroup(portMenu);
+    for (const QString &name : names) {
+        QAction *action = portMenu->addAction(portCaption(name));
+        action->setCheckable(true);
+        action->setChecked(name == linkedPort);
+        action->setData(name);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, name] { choosePort(name); });
+    }
+}
+
+void MainWindow::choosePort(const QString &name)
+{
+    if (linkBusy || searchingPort)
+        return;
+    LinkOperation operation(this);
+    watchSearch.reset();
+    // A port cannot be opened twice: the one in use is let go for its probe.
+    const bool inUse = port->isOpen() && port->portName() == QSerialPort(name).portName();
+    if (inUse || name == linkedPort) {
+        port->close();
+        linkedPort.clear();
+    }
+    detachReceivePath();
+    searchingPort = true;
+    QVector<portsurvey::Port> ports;
+    const int found = portsurvey::find({name}, &ports, [this] { return makeProbePort(); });
+    searchingPort = false;
+    noteUnopened(ports);
+    if (found == 0) {
+        if (linkPort(name, ports.first().reply))
+            reportStatus(statusline::Outcome::ModemFound, name);
+        else
+            reportStatus(statusline::Outcome::PortNotOpened, name);
+    } else if (ports.first().problem != portopen::Problem::None) {
+        reportStatus(statusline::Outcome::PortNotOpened, name);
+    } else {
+        reportStatus(statusline::Outcome::PortSilent, name);
+    }
+    attachReceivePath();
+}
+
+void MainWindow::askModemIdentity()
+{
+    if (linkBusy || searchingPort)
+        return;
+    LinkOperation operation(this);
+    // Each query's reply before the next: a send clears what came in.
+    const QVector<QPair<QString, receivepath::Field>> queries{{"MODEL;", receivepath::Field::Model},
+                                                              {"IMEI;", receivepath::Field::Imei},
+                                                              {"OPERATOR;", receivepath::Field::RfLevel},
+                                                              {"PROGVER;", receivepath::Field::ProgVer},
+                                                              {"GSMVER;", receivepath::Field::GsmVer}};
+    for (const auto &query : queries) {
+        awaitedField = int(query.second);
+        awaitedArrived = anyFieldArrived = false;
+        const Sent sent = sendToModem(query.first);
+        if (sent != Sent::Yes) {
+            awaitedField = -1;
+            reportLinkFailure(sent);
+            return;
+        }
+        if (!untilSent())
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (!awaitedArrived && !linkLost && port->isOpen() &&
+               waited.elapsed() < setreply::firstByteWithinMs) {
+            if (!waitMs(setreply::pollMs) || interrupted())
+                return;
+        }
+        awaitedField = -1;
+        if (linkLost || !port->isOpen()) {
+            reportStatus(statusline::Outcome::LinkLost);
+            return;
+        }
+        if (!awaitedArrived && !anyFieldArrived) {
+            reportStatus(statusline::Outcome::NoReply);
+            return;
+        }
+    }
+    reportStatus(statusline::Outcome::IdentityRead);
+}
+
+void MainWindow::watchPorts()
+{
+    if (linkBusy || searchingPort || watchSearch || windowClosing)
+        return;
+    const QStringList names = portlist::availablePortNames();
+    const QStringList now = portlist::present(names);
+    if (!linkedPort.isEmpty() && now.contains(linkedPort)) {
+        // Ports plugged in meanwhile stay new: they are probed once no modem is linked.
+        for (const QString &name : QStringList(watchedPorts)) {
+            if (!now.contains(name))
+                watchedPorts.removeAll(name);
+        }
+        return;
+    }
+    if (!linkedPort.isEmpty()) {
+        port->close();
+        receiveKept.clear();
+        linkedPort.clear();
+        reportStatus(statusline::Outcome::LinkLost);
+    }
+    QStringList appeared;
+    for (const QString &name : now) {
+        if (!watchedPorts.contains(name))
+            appeared.append(name);
+    }
+    watchedPorts = now;
+    if (appeared.isEmpty())
+        return;
+    // The window's own port may hold one of them open from a send.
+    if (port->isOpen() && appeared.contains(ui->comboBox_portList->currentText()))
+        port->close();
+    watchSearch = std::make_unique<portsurvey::Search>(appeared, portsurvey::Until::FirstAnswer,
+                                                       [this] { return makeProbePort(); });
+    connect(watchSearch.get(), &portsurvey::Search::finished, this, &MainWindow::takeWatchResult,
+            Qt::QueuedConnection);
+    watchSearch->start();
+}
+
+void MainWindow::takeWatchResult()
+{
+    if (!watchSearch || !watchSearch->isFinished())
+        return;
+    std::unique_ptr<portsurvey::Search> search = std::move(watchSearch);
+    const QVector<portsurvey::Port> ports = search->ports();
+    noteUnopened(ports);
+    const int found = search->found();
+    if (found < 0)
+        return;
+    const QString name = ports.at(found).name;
+    if (linkBusy || searchingPort || !linkedPort.isEmpty()) {
+        // Busy meanwhile: the port counts as new again at the next look.
+        watchedPorts.removeAll(name);
+        return;
+    }
+    // The list as it is now, the modem's port current, as after a search.
+    ui->comboBox_portList->clear();
+    for (const QString &listed : portlist::availablePortNames())
+        ui->comboBox_portList->addItem(listed);
+    detachReceivePath();
+    const bool linked = linkPort(name, ports.at(found).reply);
+    attachReceivePath();
+    reportStatus(linked ? statusline::Outcome::ModemFound : statusline::Outcome::PortNotOpened, name);
+}

@@ -1,0 +1,188 @@
+#include "link/portsurvey.h"
+
+#include "link/handshake.h"
+#include "link/linepacer.h"
+#include "params/linecodec.h"
+
+#include <QEventLoop>
+#include <QSerialPort>
+#include <QTimer>
+
+namespace portsurvey {
+
+struct Search::Probe
+{
+    std::unique_ptr<QSerialPort> port;
+    QTimer timer;
+    bool done = false;
+};
+
+Search::Search(const QStringList &names, Until until, PortMaker maker, QObject *parent)
+    : QObject(parent), verdicts(names.size()), until(until), maker(std::move(maker))
+{
+    for (int i = 0; i < names.size(); ++i)
+        verdicts[i].name = names.at(i);
+}
+
+Search::~Search()
+{
+    ended = true;
+    for (auto &probe : probes) {
+        if (probe->port)
+            probe->port->disconnect(this);
+    }
+}
+
+void Search::start()
+{
+    running = verdicts.size();
+    for (int i = 0; i < verdicts.size(); ++i) {
+        probes.push_back(std::make_unique<Probe>());
+        Probe &probe = *probes.back();
+        probe.port = maker ? maker() : std::make_unique<QSerialPort>();
+        QSerialPort *port = probe.port.get();
+        handshake::configure(port);
+        port->setPortName(verdicts[i].name);
+        probe.timer.setSingleShot(true);
+        probe.timer.setTimerType(Qt::PreciseTimer);
+        connect(&probe.timer, &QTimer::timeout, this, [this, i] { endProbe(i); });
+        connect(port, &QSerialPort::readyRead, this, [this, i, port] {
+            verdicts[i].reply += port->readAll();
+            if (!verdicts[i].answered && linecodec::decode(verdicts[i].reply).contains(handshake::answer())) {
+                verdicts[i].answered = true;
+                answered(i);
+            }
+        });
+        connect(port, &QSerialPort::errorOccurred, this, [this, i, port](QSerialPort::SerialPortError error) {
+            if (!port->isOpen() || probes[size_t(i)]->done ||
+                (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
+                 error != QSerialPort::ResourceError))
+                return;
+            verdicts[i].lost = true;
+            // Not inside the port's own notification: closing there pulls its buffers away under it.
+            QMetaObject::invokeMethod(
+                this, [this, i] { endProbe(i); }, Qt::QueuedConnection);
+        });
+    }
+    for (int i = 0; i < verdicts.size(); ++i) {
+        Probe &probe = *probes[size_t(i)];
+        QSerialPort *port = probe.port.get();
+        verdicts[i].problem = portopen::open(port);
+        if (verdicts[i].problem != portopen::Problem::None) {
+            verdicts[i].errorText = port->errorString();
+            probe.timer.start(0);
+            continue;
+        }
+        // Only what the port holds from before; nothing this program sends is ever thrown away.
+        port->clear(QSerialPort::Input);
+        const qint64 count = port->write(linecodec::encode(handshake::probe()));
+        port->flush();
+        // The probe's time starts when the probe has left the line.
+        LinePacer pacer;
+        pacer.handedOver(qMax<qint64>(count, 0));
+        probe.timer.start(pacer.msUntilLeft() + handshake::probeWaitMs);
+    }
+    if (verdicts.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this] { end(); }, Qt::QueuedConnection);
+}
+
+void Search::answered(int i)
+{
+    if (until == Until::EveryVerdict) {
+        endProbe(i);
+        return;
+    }
+    if (sweeping || ended)
+        return;
+    // Replies already in the other ports count as having come in the same moment: the first listed wins.
+    sweeping = true;
+    for (size_t j = 0; j < probes.size(); ++j) {
+        Probe &other = *probes[j];
+        if (int(j) != i && !other.done && other.port->isOpen() && !verdicts[int(j)].answered)
+            other.port->waitForReadyRead(0);
+    }
+    sweeping = false;
+    for (int j = 0; j < verdicts.size(); ++j) {
+        if (verdicts[j].answered) {
+            taken = j;
+            break;
+        }
+    }
+    end();
+}
+
+void Search::endProbe(int i)
+{
+    Probe &probe = *probes[size_t(i)];
+    if (probe.done)
+        return;
+    probe.done = true;
+    probe.timer.stop();
+    probe.port->close();
+    if (--running == 0 && !ended)
+        end();
+}
+
+void Search::stop()
+{
+    if (!ended)
+        end();
+}
+
+void Search::end()
+{
+    ended = true;
+    for (size_t i = 0; i < probes.size(); ++i) {
+        Probe &probe = *probes[i];
+        if (probe.done)
+            continue;
+        probe.done = true;
+        probe.timer.stop();
+        probe.port->close();
+    }
+    running = 0;
+    emit finished();
+}
+
+namespace {
+
+QVector<Port> run(const QStringList &names, Until until, const PortMaker &maker, int *taken)
+{
+    Search search(names, until, maker);
+    QEventLoop loop;
+    QObject::connect(&search, &Search::finished, &loop, &QEventLoop::quit);
+    search.start();
+    if (!search.isFinished())
+        loop.exec();
+    if (taken)
+        *taken = search.found();
+    return search.ports();
+}
+
+} // namespace
+
+QVector<Port> probeAll(const QStringList &names, const PortMaker &maker)
+{
+    return run(names, Until::EveryVerdict, maker, nullptr);
+}
+
+int find(const QStringList &names, QVector<Port> *ports, const PortMaker &maker)
+{
+    int taken = -1;
+    const QVector<Port> verdicts = run(names, Until::FirstAnswer, maker, &taken);
+    if (ports)
+        *ports = verdicts;
+    return taken;
+}
+
+bool noneOpened(const QVector<Port> &ports)
+{
+    for (const Port &port : ports) {
+        if (port.problem == portopen::Problem::None)
+            return false;
+    }
+    return true;
+}
+
+} // namespace portsurvey
