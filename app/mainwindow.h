@@ -209,6 +209,9 @@ private:
     // Sends "READALL;" with the receive path detached and takes the reply; the DEBUG records in it go to
     // the traffic log. The caller attaches the receive path again (unless interrupted).
     setreply::Reply fetchParamSet(Sent *sent);
+    // A reply that brought no set (no answer, or the port lost): its one message and the status; true
+    // when so.
+    bool reportNoSet(const setreply::Reply &reply, Sent sent);
     // The status after a read or write that failed on the link: a port lost meanwhile, one that could not
     // be opened, or a failed write.
     void reportLinkFailure(Sent sent);

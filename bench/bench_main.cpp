@@ -6,6 +6,7 @@
 #include "exchangelog/exchangelog.h"
 #include "fastfeeder.h"
 #include "files/filedialogs.h"
+#include "linetime.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "params/records.h"
@@ -39,12 +40,10 @@
 
 namespace {
 
-constexpr int answerDelayMs = 20;
+using linetime::lineMs;
+using linetime::replyBytes;
 
-double lineMs(qint64 bytes)
-{
-    return bytes * 10.0 * 1000.0 / 9600.0;
-}
+constexpr int answerDelayMs = 20;
 
 double cpuMs()
 {
@@ -88,14 +87,6 @@ std::unique_ptr<MainWindow> buildWindow(const QStringList &ports, double *ms)
     *ms = t.nsecsElapsed() / 1e6;
     w->show();
     return w;
-}
-
-qint64 replyBytes(const sim::ParamList &set)
-{
-    qint64 n = 0;
-    for (const auto &kv : set)
-        n += kv.first.size() + 1 + kv.second.toLatin1().size() + 1 + 2;
-    return n;
 }
 
 sim::ParamList setOfAbout(int bytes)

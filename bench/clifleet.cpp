@@ -1,4 +1,5 @@
 #include "clifleet.h"
+#include "linetime.h"
 
 #include "sim/simmodem.h"
 
@@ -16,10 +17,8 @@ namespace clifleet {
 
 namespace {
 
-double lineMs(qint64 bytes)
-{
-    return bytes * 10.0 * 1000.0 / 9600.0;
-}
+using linetime::lineMs;
+using linetime::replyBytes;
 
 struct Rack
 {
@@ -63,14 +62,6 @@ double run(const QStringList &args, const QStringList &ports, QString *note)
                      .arg(process.exitCode())
                      .arg(QString::fromUtf8(process.readAllStandardError()).trimmed().left(200));
     return ms;
-}
-
-qint64 replyBytes(const sim::ParamList &set)
-{
-    qint64 n = 0;
-    for (const auto &kv : set)
-        n += kv.first.size() + 1 + kv.second.toLatin1().size() + 1 + 2;
-    return n;
 }
 
 } // namespace

@@ -163,12 +163,7 @@ void MainWindow::compareWithModem()
     const setreply::Reply reply = fetchParamSet(&sent);
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (reply.end == setreply::End::NoReply || reply.end == setreply::End::PortLost) {
-        QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
-        if (reply.end == setreply::End::NoReply)
-            reportStatus(statusline::Outcome::NoReply);
-        else
-            reportLinkFailure(sent);
+    if (reportNoSet(reply, sent)) {
         attachReceivePath();
         return;
     }

@@ -15,6 +15,19 @@
 #include <QSerialPort>
 #include <QSpinBox>
 
+bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent)
+{
+    if (reply.end != setreply::End::NoReply && reply.end != setreply::End::PortLost)
+        return false;
+    // A set cut short by a lost port is no set: one message, and nothing of it reaches the form.
+    QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+    if (reply.end == setreply::End::NoReply)
+        reportStatus(statusline::Outcome::NoReply);
+    else
+        reportLinkFailure(sent);
+    return true;
+}
+
 void MainWindow::on_toolButton_readModemParams_clicked()
 {
     LinkOperation operation(this);
@@ -26,14 +39,7 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     // The window closed or the application quits: nobody is there to see a form fill or a message.
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (reply.end == setreply::End::NoReply || reply.end == setreply::End::PortLost) {
-        // A set cut short by a lost port is no set: one message, and nothing of it reaches the form.
-        QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
-        if (reply.end == setreply::End::NoReply)
-            reportStatus(statusline::Outcome::NoReply);
-        else
-            reportLinkFailure(sent);
-    } else {
+    if (!reportNoSet(reply, sent)) {
         slotGetAllParams(bufferMainWindow);
         const bool whole = validateParamSet();
         reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
