@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "files/paramfile.h"
 
 #include <QDebug>
@@ -33,19 +34,19 @@ void MainWindow::on_toolButton_saveToFile_clicked()
     lastFileFolder = QFileInfo(fileName).absolutePath();
 
     const QStringList lines = heldRecordTexts();
-    qDebug() << lines;
+    qCDebug(lcFiles) << lines;
 
     switch (paramfile::save(fileName, paramfile::fileBytes(lines))) {
     case paramfile::SaveResult::Saved:
         reportStatus(statusline::Outcome::Saved, fileName);
         break;
     case paramfile::SaveResult::OpenFailed:
-        qDebug() << "не удалось открыть файл";
+        qCDebug(lcFiles) << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         break;
     case paramfile::SaveResult::WriteFailed:
-        qDebug() << "не удалось сохранить файл";
+        qCDebug(lcFiles) << "не удалось сохранить файл";
         showFileMessage(tr("Не удалось сохранить файл"));
         reportStatus(statusline::Outcome::NotSaved, fileName);
         break;
@@ -56,14 +57,14 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
 {
     const QString fileName = fileDialogs.openFileName(
         this, tr("Открыть файл параметров"), files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
-    qDebug() << "fileName" << fileName;
+    qCDebug(lcFiles) << "fileName" << fileName;
     if (fileName.isEmpty())
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
 
     const paramfile::ReadFile file = paramfile::read(fileName);
     if (file.result == paramfile::ReadResult::NotOpened) {
-        qDebug() << "не удалось открыть файл";
+        qCDebug(lcFiles) << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         return;
@@ -75,10 +76,10 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
     }
     const QString fileToString = paramfile::fileText(file.bytes);
     const QString excerpt = paramfile::debugExcerpt(fileToString);
-    qDebug() << "fileToString" << excerpt;
-    qDebug() << "fileToStringList" << excerpt.split('\n');
+    qCDebug(lcFiles) << "fileToString" << excerpt;
+    qCDebug(lcFiles) << "fileToStringList" << excerpt.split('\n');
 
-    qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
+    qCDebug(lcFiles) << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
     // The parser decodes with the line codec, so the text goes to it in that codec.
     const QByteArray set = paramfile::setBytesOfText(fileToString);
     if (set.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "link/delay.h"
 #include "link/handshake.h"
 #include "link/portlist.h"
@@ -55,10 +56,10 @@ void MainWindow::findModemPort()
 
         const QByteArray bytes = linecodec::encode(handshake::probe());
         const qint64 cnt = port->isOpen() ? port->write(bytes) : -1;
-        qDebug() << "cnt" << cnt;
+        qCDebug(lcLink) << "cnt" << cnt;
         if (cnt == -1) {
-            qDebug() << "port->errorString()";
-            qDebug() << port->errorString();
+            qCDebug(lcLink) << "port->errorString()";
+            qCDebug(lcLink) << port->errorString();
             port->close();
         } else {
             port->flush();
@@ -70,7 +71,7 @@ void MainWindow::findModemPort()
 
         bufferMainWindow = port->isOpen() ? port->readAll() : QByteArray();
         const QString text = linecodec::decode(bufferMainWindow);
-        qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
+        qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)" << text;
         if (text.contains(handshake::answer())) {
             outcome = statusline::Outcome::ModemFound;
             break;
@@ -93,7 +94,7 @@ QString MainWindow::portInUse() const
 void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
 {
     port->setPortName(arg1);
-    qDebug() << "port->portName()" << port->portName();
+    qCDebug(lcLink) << "port->portName()" << port->portName();
 }
 
 MainWindow::Sent MainWindow::sendToModem(const QString &text)
@@ -116,11 +117,11 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
         receiveKept.clear();
 
         const qint64 cnt = port->write(bytes);
-        qDebug() << "cnt" << cnt;
+        qCDebug(lcLink) << "cnt" << cnt;
         if (cnt == -1) {
             QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
-            qDebug() << "port->errorString()";
-            qDebug() << port->errorString();
+            qCDebug(lcLink) << "port->errorString()";
+            qCDebug(lcLink) << port->errorString();
             port->close();
             return Sent::NotWritten;
         }
@@ -175,8 +176,8 @@ void MainWindow::closeFailedPort()
     // The search may have moved on to the next port meanwhile: that one did not fail.
     if (!port->isOpen() || port->portName() != failedPortName)
         return;
-    qDebug() << "port->errorString()";
-    qDebug() << pendingPortErrorText;
+    qCDebug(lcLink) << "port->errorString()";
+    qCDebug(lcLink) << pendingPortErrorText;
     port->close();
     receiveKept.clear();
     if (searchingPort)
@@ -203,13 +204,13 @@ void MainWindow::detachReceivePath()
 
 void MainWindow::on_portReadyRead()
 {
-    qDebug() << "MainWindow::on_portReadyRead()";
+    qCDebug(lcLink) << "MainWindow::on_portReadyRead()";
     bufferMainWindow = port->readAll();
     const QByteArray ready = receivepath::reassemble(receiveKept, bufferMainWindow);
     if (ready.isEmpty())
         return;
     const QString text = linecodec::decode(ready);
-    qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
+    qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)" << text;
 
     QStringList parts = text.split('\n');
     for (QString &part : parts) {
@@ -240,7 +241,7 @@ void MainWindow::on_portReadyRead()
             logDebugLine(effect.debugText);
         part = effect.part;
     }
-    qDebug() << "allThatComingList " << parts;
+    qCDebug(lcLink) << "allThatComingList " << parts;
 }
 
 void MainWindow::logDebugLine(const QString &text)

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "params/loadback.h"
 #include "params/records.h"
 
@@ -9,12 +10,12 @@
 void MainWindow::slotGetAllParams(QByteArray data)
 {
     const QStringList paramsList = records::splitRecords(data);
-    qDebug() << "paramsList";
-    qDebug() << paramsList;
+    qCDebug(lcParams) << "paramsList";
+    qCDebug(lcParams) << paramsList;
     paramsMap = records::toParamsMap(paramsList);
     for (auto it = paramsMap.cbegin(); it != paramsMap.cend(); ++it)
-        qDebug() << "Read "
-                 << "key " << it.key() << "value " << it.value();
+        qCDebug(lcParams) << "Read "
+                          << "key " << it.key() << "value " << it.value();
 }
 
 bool MainWindow::recordsLoadBack(statusline::Outcome refused)

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "editor/fieldguard.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
@@ -43,7 +44,7 @@ bool MainWindow::validateParamSet()
     for (const paramcheck::Step &step : paramcheck::validate(paramsMap)) {
         switch (step.kind) {
         case paramcheck::Step::Log:
-            qDebug() << step.target << step.text;
+            qCDebug(lcParams) << step.target << step.text;
             break;
         case paramcheck::Step::SetCombo: {
             auto *combo = findChild<QComboBox *>(step.target);

@@ -1,3 +1,4 @@
+#include "app/logging.h"
 #include "app/mainwindow.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
@@ -20,6 +21,7 @@ private slots:
     void everyParseReplacesTheWholeMap();
     void settingsWindowIsOneWindowThatKeepsItsContents();
     void closingClosesTheSettingsWindowAndEndsTheProgram();
+    void debugLinesOnlyWhenAskedFor();
 
 private:
     static std::unique_ptr<MainWindow> makeWindow() { return std::make_unique<MainWindow>(); }
@@ -103,6 +105,45 @@ void TestShell::closingClosesTheSettingsWindowAndEndsTheProgram()
     QVERIFY(!settings->isVisible());
     QVERIFY(!window->isVisible());
     window.reset();
+}
+
+namespace {
+QStringList *ownDebugSink = nullptr;
+// Every debug line of the program's own: its categories and any plain qDebug() left behind.
+void collectOwnDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QString category = QString::fromLatin1(context.category);
+    if (ownDebugSink && type == QtDebugMsg && (category == "default" || category.startsWith("velon.")))
+        ownDebugSink->append(category + ": " + message);
+}
+} // namespace
+
+void TestShell::debugLinesOnlyWhenAskedFor()
+{
+    // As started from a terminal: a window built, the settings edited, closed. Then the same with --verbose.
+    if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        QSKIP("QT_LOGGING_RULES is set: the categories' defaults cannot be seen");
+    QStringList lines;
+    ownDebugSink = &lines;
+    const QtMessageHandler previous = qInstallMessageHandler(collectOwnDebug);
+    const auto run = [](const QStringList &arguments) {
+        logging::applyArguments(arguments);
+        MessageBoxWatcher boxes;
+        const auto window = makeWindow();
+        window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password")->setText("12345");
+        window->close();
+    };
+    run({"velon-configurator"});
+    const QStringList quiet = lines;
+    lines.clear();
+    run({"velon-configurator", "--verbose"});
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    ownDebugSink = nullptr;
+    QVERIFY2(quiet.isEmpty(), qPrintable(quiet.join('\n')));
+    for (const char *category : {"velon.editor", "velon.settings"})
+        QVERIFY2(lines.indexOf(QRegularExpression(QString("^%1: .*").arg(category))) >= 0,
+                 qPrintable(lines.join('\n')));
 }
 
 VELON_TEST_MAIN(TestShell)
