@@ -1,5 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "app/windowfit.h"
+#include "app/windowicon.h"
+#include "editor/formfit.h"
 #include "exchangelog/capturingport.h"
 #include "exchangelog/exchangelog.h"
 #include "exchangelog/exchangelogwindow.h"
@@ -10,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSerialPort>
 #include <QStatusBar>
 
@@ -60,6 +64,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     findModemPort();
     finishForm();
+
+    // The desktop's font decides the combo boxes' widths; the screen decides the window's size and place.
+    formfit::keepTextsWhole(this);
+    // The panel keeps its labels and fields readable; the debug area gives up height down to what it shows.
+    formfit::keepWholeAcross(ui->scrollArea, Qt::Horizontal);
+    formfit::keepWholeAcross(ui->scrollArea_2, Qt::Vertical);
+    setWindowIcon(windowicon::icon());
+    // The form's own size, or more where the desktop's font needs it for nothing to scroll.
+    windowfit::keepOnScreen(this, nullptr, [this, design = size()] {
+        return design.expandedTo(formfit::sizeShowingWhole(this));
+    });
 }
 
 MainWindow::~MainWindow()

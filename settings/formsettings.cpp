@@ -1,7 +1,10 @@
 #include "settings/formsettings.h"
 
 #include "app/logging.h"
+#include "app/windowfit.h"
+#include "app/windowicon.h"
 #include "editor/fieldguard.h"
+#include "editor/formfit.h"
 #include "editor/separatorvalidator.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
@@ -30,6 +33,10 @@ FormSettings::FormSettings(QWidget *parent) : QWidget(parent), ui(new Ui::FormSe
     csdItems = records::csdModeList();
     ui->comboBox_CSD->addItems(csdItems);
     ui->comboBox_CSD->setCurrentText("7,0,1");
+
+    formfit::keepTextsWhole(this);
+    setWindowIcon(windowicon::icon());
+    windowfit::keepOnScreen(this);
 }
 
 FormSettings::~FormSettings()
