@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QSerialPort>
 #include <QStatusBar>
+#include <QTextBrowser>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -69,6 +70,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     formfit::keepTextsWhole(this);
     // The panel keeps its labels and fields readable; the debug area gives up height down to what it shows.
     formfit::keepWholeAcross(ui->scrollArea, Qt::Horizontal);
+    // Three lines of the log at least; below that the log itself scrolls, not the area around it.
+    ui->textBrowser->setMinimumHeight(3 * ui->textBrowser->fontMetrics().lineSpacing() +
+                                      2 * ui->textBrowser->frameWidth() +
+                                      2 * int(ui->textBrowser->document()->documentMargin()));
     formfit::keepWholeAcross(ui->scrollArea_2, Qt::Vertical);
     setWindowIcon(windowicon::icon());
     // The form's own size, or more where the desktop's font needs it for nothing to scroll.
