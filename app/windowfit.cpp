@@ -34,7 +34,11 @@ QRect windowfit::place(const QRect &available, QSize wanted, QSize minimum, cons
                        QPoint centre)
 {
     const QSize size = fitted(available, wanted, minimum, frame);
-    const QPoint topLeft(centre.x() - size.width() / 2, centre.y() - size.height() / 2);
+    // The frame's middle on the centre: the title bar counts.
+    const QSize outer(size.width() + frame.left() + frame.right(),
+                      size.height() + frame.top() + frame.bottom());
+    const QPoint topLeft(centre.x() - outer.width() / 2 + frame.left(),
+                         centre.y() - outer.height() / 2 + frame.top());
     return inside(available, topLeft, size, frame);
 }
 
@@ -121,7 +125,8 @@ protected:
 private:
     void placeWith(const QMargins &margins)
     {
-        QScreen *screen = anchor ? anchor->screen() : window->screen();
+        const QWidget *on = anchor ? anchor.data() : window;
+        QScreen *screen = QGuiApplication::screenAt(on->geometry().center());
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         if (!screen)

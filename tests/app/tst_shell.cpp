@@ -1,5 +1,6 @@
 #include "app/logging.h"
 #include "app/mainwindow.h"
+#include "app/windowfit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
@@ -22,6 +23,8 @@ private slots:
     void settingsWindowIsOneWindowThatKeepsItsContents();
     void closingClosesTheSettingsWindowAndEndsTheProgram();
     void debugLinesOnlyWhenAskedFor();
+    void placement_data();
+    void placement();
 
 private:
     static std::unique_ptr<MainWindow> makeWindow() { return std::make_unique<MainWindow>(); }
@@ -144,6 +147,43 @@ void TestShell::debugLinesOnlyWhenAskedFor()
     for (const char *category : {"velon.editor", "velon.settings"})
         QVERIFY2(lines.indexOf(QRegularExpression(QString("^%1: .*").arg(category))) >= 0,
                  qPrintable(lines.join('\n')));
+}
+
+void TestShell::placement_data()
+{
+    // A screen of 1024x600 whose panel takes the top 30 pixels; frames of 5 pixels with a 30-pixel title.
+    QTest::addColumn<QRect>("other"); // the main window's frame for "beside", empty for "place"
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("shrunk to the area, centred")
+        << QRect() << QSize(1180, 679) << QSize(500, 300) << QRect(5, 60, 1014, 535);
+    QTest::newRow("smaller than the area, centred")
+        << QRect() << QSize(400, 300) << QSize(100, 100) << QRect(311, 177, 400, 300);
+    QTest::newRow("minimum too big: title bar on the area")
+        << QRect() << QSize(1180, 679) << QSize(1100, 560) << QRect(5, 60, 1100, 560);
+    QTest::newRow("beside, room on the right")
+        << QRect(0, 30, 500, 400) << QSize(400, 300) << QSize(100, 100) << QRect(505, 60, 400, 300);
+    QTest::newRow("beside, room on the left only")
+        << QRect(500, 30, 524, 400) << QSize(400, 300) << QSize(100, 100) << QRect(95, 60, 400, 300);
+    QTest::newRow("beside, room nowhere: over the wider side")
+        << QRect(300, 30, 500, 400) << QSize(400, 300) << QSize(100, 100) << QRect(5, 60, 400, 300);
+}
+
+void TestShell::placement()
+{
+    QFETCH(QRect, other);
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, expected);
+    const QRect available(0, 30, 1024, 570);
+    const QMargins frame(5, 30, 5, 5);
+    const QRect placed = other.isNull()
+                             ? windowfit::place(available, wanted, minimum, frame, available.center())
+                             : windowfit::beside(available, other, wanted, minimum, frame);
+    QCOMPARE(placed, expected);
+    if (placed.size() != minimum)
+        QVERIFY(available.contains(placed.marginsAdded(frame)));
 }
 
 VELON_TEST_MAIN(TestShell)
