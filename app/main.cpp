@@ -1,3 +1,4 @@
+#include "app/logging.h"
 #include "app/mainwindow.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    logging::applyArguments(app.arguments());
     int status = 0;
     {
         // The window must be gone before the application object: its destructor still talks to the modem.

@@ -1,5 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "app/windowfit.h"
+#include "app/windowicon.h"
+#include "editor/formfit.h"
 #include "exchangelog/capturingport.h"
 #include "exchangelog/exchangelog.h"
 #include "exchangelog/exchangelogwindow.h"
@@ -13,8 +16,10 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSerialPort>
 #include <QStatusBar>
+#include <QTextBrowser>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -64,6 +69,22 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     findModemPort();
     setUpModemMenu();
     finishForm();
+
+    // The desktop's font decides the combo boxes' widths; the screen decides the window's size and place.
+    formfit::keepTextsWhole(this);
+    // The panel keeps its labels and fields readable; the debug area gives up height down to what it shows.
+    formfit::keepWholeAcross(ui->scrollArea, Qt::Horizontal);
+    // Three lines of the log at least; below that the log itself scrolls, not the area around it.
+    ui->textBrowser->setMinimumHeight(3 * ui->textBrowser->fontMetrics().lineSpacing() +
+                                      2 * ui->textBrowser->frameWidth() +
+                                      2 * int(ui->textBrowser->document()->documentMargin()));
+    formfit::keepWholeAcross(ui->scrollArea_2, Qt::Vertical);
+    setWindowIcon(windowicon::icon());
+    // The form's own size, or more where the desktop's font needs it for nothing to scroll.
+    windowfit::keepOnScreen(this, nullptr, [this, design = size()] {
+        return design.expandedTo(formfit::sizeShowingWhole(this));
+    });
+
     // From here on a change of the form is the engineer's.
     setUpHistory();
 }

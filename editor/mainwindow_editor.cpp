@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "editor/fieldguard.h"
 #include "editor/intervalbox.h"
 #include "editor/separatorvalidator.h"
@@ -166,30 +167,30 @@ void MainWindow::rebuildSETSIM1()
 {
     SETSIM1String = records::buildRecord(QStringLiteral("SETSIM1"),
                                          {pinSIM1, userNameGPRSSIM1, passwordGPRSSIM1, pointAPNGPRSSIM1});
-    qDebug() << "SETSIM1";
-    qDebug() << SETSIM1String;
+    qCDebug(lcEditor) << "SETSIM1";
+    qCDebug(lcEditor) << SETSIM1String;
 }
 
 void MainWindow::rebuildSETSIM2()
 {
     SETSIM2String = records::buildRecord(QStringLiteral("SETSIM2"),
                                          {pinSIM2, userNameGPRSSIM2, passwordGPRSSIM2, pointAPNGPRSSIM2});
-    qDebug() << "SETSIM2";
-    qDebug() << SETSIM2String;
+    qCDebug(lcEditor) << "SETSIM2";
+    qCDebug(lcEditor) << SETSIM2String;
 }
 
 void MainWindow::rebuildSETCONF()
 {
     SETCONFString = records::buildRecord(QStringLiteral("SETCONF"),
                                          {sim1Mode, sim2Mode, prioritySim, comActive, rsActive, canActive});
-    qDebug().noquote() << "SETCONF" << SETCONFString;
+    qCDebug(lcEditor).noquote() << "SETCONF" << SETCONFString;
 }
 
 void MainWindow::rebuildSERVER()
 {
     SERVERString =
         records::buildRecord(QStringLiteral("SERVER"), {serverMode, portModeServer, timeout, rebootInterval});
-    qDebug().noquote() << "SERVER" << SERVERString;
+    qCDebug(lcEditor).noquote() << "SERVER" << SERVERString;
 }
 
 namespace {
@@ -197,8 +198,8 @@ namespace {
 QString numberRecord(const char *key, const QString &number)
 {
     const QString record = records::buildRecord(QLatin1String(key), {number});
-    qDebug() << key;
-    qDebug() << record;
+    qCDebug(lcEditor) << key;
+    qCDebug(lcEditor) << record;
     return record;
 }
 
@@ -242,29 +243,29 @@ void storeParity(QString &component, const QString &name)
 void MainWindow::slotGetSETIDStringFromSettingsWindow(QString str)
 {
     SETIDString = str;
-    qDebug().noquote() << "MainWindow::slotGetSETIDStringFromSettingsWindow(QString str)"
-                       << "SETID" << SETIDString;
+    qCDebug(lcEditor).noquote() << "MainWindow::slotGetSETIDStringFromSettingsWindow(QString str)"
+                                << "SETID" << SETIDString;
 }
 
 void MainWindow::slotGetSETLOGStringFromSettingsWindow(QString str)
 {
     SETLOGString = str;
-    qDebug().noquote() << "MainWindow::slotGetSETLOGStringFromSettingsWindow(QString str)"
-                       << "SETLOG" << SETLOGString;
+    qCDebug(lcEditor).noquote() << "MainWindow::slotGetSETLOGStringFromSettingsWindow(QString str)"
+                                << "SETLOG" << SETLOGString;
 }
 
 void MainWindow::slotGetSETCSDStringFromSettingsWindow(QString str)
 {
     SETCSDString = str;
-    qDebug().noquote() << "MainWindow::slotGetSETCSDStringFromSettingsWindow(QString str)"
-                       << "SETCSD" << SETCSDString;
+    qCDebug(lcEditor).noquote() << "MainWindow::slotGetSETCSDStringFromSettingsWindow(QString str)"
+                                << "SETCSD" << SETCSDString;
 }
 
 void MainWindow::slotGetPASSETStringFromSettingsWindow(QString str)
 {
     PASSETString = str;
-    qDebug().noquote() << "MainWindow::slotGetPASSETStringFromSettingsWindow(QString str)"
-                       << "PASSET" << PASSETString;
+    qCDebug(lcEditor).noquote() << "MainWindow::slotGetPASSETStringFromSettingsWindow(QString str)"
+                                << "PASSET" << PASSETString;
 }
 
 // CSD and administration numbers.
@@ -375,16 +376,16 @@ void MainWindow::on_comboBox_rs232BaudRate_currentIndexChanged(const QString &ar
 {
     rs232BaudRate = arg1;
     rebuildSETCOM();
-    qDebug() << "SETCOM";
-    qDebug() << SETCOMString;
+    qCDebug(lcEditor) << "SETCOM";
+    qCDebug(lcEditor) << SETCOMString;
 }
 
 void MainWindow::on_comboBox_rs232DataBits_currentIndexChanged(const QString &arg1)
 {
     rs232DataBits = arg1;
     rebuildSETCOM();
-    qDebug() << "SETCOM";
-    qDebug() << SETCOMString;
+    qCDebug(lcEditor) << "SETCOM";
+    qCDebug(lcEditor) << SETCOMString;
 }
 
 void MainWindow::on_comboBox_rs232Parity_currentIndexChanged(const QString &arg1)

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/windowfit.h"
 #include "exchangelog/capturingport.h"
 #include "exchangelog/commandhistory.h"
 #include "exchangelog/exchangelogwindow.h"
@@ -24,6 +25,8 @@ void MainWindow::on_action_exchangeLog_triggered()
                 return fileDialogs.saveFileName(parent, tr("Сохранить журнал обмена"),
                                                 files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
             });
+        exchangeWindow->setWindowIcon(windowIcon());
+        windowfit::keepOnScreen(exchangeWindow.get(), this);
     }
     exchangeWindow->show();
     exchangeWindow->raise();

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "files/paramfile.h"
 #include "params/records.h"
 
@@ -34,19 +35,19 @@ void MainWindow::on_toolButton_saveToFile_clicked()
     lastFileFolder = QFileInfo(fileName).absolutePath();
 
     const QStringList lines = heldRecordTexts();
-    qDebug() << lines;
+    qCDebug(lcFiles) << lines;
 
     switch (paramfile::save(fileName, paramfile::fileBytes(lines))) {
     case paramfile::SaveResult::Saved:
         reportStatus(statusline::Outcome::Saved, fileName);
         break;
     case paramfile::SaveResult::OpenFailed:
-        qDebug() << "не удалось открыть файл";
+        qCDebug(lcFiles) << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         break;
     case paramfile::SaveResult::WriteFailed:
-        qDebug() << "не удалось сохранить файл";
+        qCDebug(lcFiles) << "не удалось сохранить файл";
         showFileMessage(tr("Не удалось сохранить файл"));
         reportStatus(statusline::Outcome::NotSaved, fileName);
         break;
@@ -57,7 +58,7 @@ void MainWindow::on_toolButton_loadFromFile_clicked()
 {
     const QString fileName = fileDialogs.openFileName(
         this, tr("Открыть файл параметров"), files::startFolder(lastFileFolder), tr("Текст (*.txt)"));
-    qDebug() << "fileName" << fileName;
+    qCDebug(lcFiles) << "fileName" << fileName;
     if (fileName.isEmpty())
         return;
     lastFileFolder = QFileInfo(fileName).absolutePath();
@@ -71,7 +72,7 @@ bool MainWindow::readParamFile(const QString &fileName, QString *text)
     const paramfile::ReadFile file =
         paramfile::isRegularFile(fileName) ? paramfile::read(fileName) : paramfile::ReadFile{};
     if (file.result == paramfile::ReadResult::NotOpened) {
-        qDebug() << "не удалось открыть файл";
+        qCDebug(lcFiles) << "не удалось открыть файл";
         showFileMessage(paramfile::notOpenedMessage());
         reportStatus(statusline::Outcome::FileNotOpened, fileName);
         return false;
@@ -100,10 +101,10 @@ void MainWindow::loadParamFile(const QString &fileName)
     if (!readParamFile(fileName, &fileToString))
         return;
     const QString excerpt = paramfile::debugExcerpt(fileToString);
-    qDebug() << "fileToString" << excerpt;
-    qDebug() << "fileToStringList" << excerpt.split('\n');
+    qCDebug(lcFiles) << "fileToString" << excerpt;
+    qCDebug(lcFiles) << "fileToStringList" << excerpt.split('\n');
 
-    qDebug() << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
+    qCDebug(lcFiles) << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
     if (!holdsASet(fileName, fileToString))
         return;
     // The parser decodes with the line codec, so the text goes to it in that codec.

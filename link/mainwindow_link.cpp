@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "exchangelog/exchangelog.h"
-
 #include "link/delay.h"
 #include "link/handshake.h"
 #include "link/portlist.h"
@@ -96,7 +96,7 @@ QString MainWindow::portInUse() const
 void MainWindow::on_comboBox_portList_currentIndexChanged(const QString &arg1)
 {
     port->setPortName(arg1);
-    qDebug() << "port->portName()" << port->portName();
+    qCDebug(lcLink) << "port->portName()" << port->portName();
 }
 
 MainWindow::Sent MainWindow::sendToModem(const QString &text)
@@ -118,11 +118,11 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
         receiveKept.clear();
 
         const qint64 cnt = port->write(bytes);
-        qDebug() << "cnt" << cnt;
+        qCDebug(lcLink) << "cnt" << cnt;
         if (cnt == -1) {
             QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
-            qDebug() << "port->errorString()";
-            qDebug() << port->errorString();
+            qCDebug(lcLink) << "port->errorString()";
+            qCDebug(lcLink) << port->errorString();
             port->close();
             return Sent::NotWritten;
         }
@@ -187,8 +187,8 @@ void MainWindow::closeFailedPort()
     // The search may have moved on to the next port meanwhile: that one did not fail.
     if (!port->isOpen() || port->portName() != failedPortName)
         return;
-    qDebug() << "port->errorString()";
-    qDebug() << pendingPortErrorText;
+    qCDebug(lcLink) << "port->errorString()";
+    qCDebug(lcLink) << pendingPortErrorText;
     port->close();
     receiveKept.clear();
     if (searchingPort)
@@ -218,7 +218,7 @@ void MainWindow::detachReceivePath()
 
 void MainWindow::on_portReadyRead()
 {
-    qDebug() << "MainWindow::on_portReadyRead()";
+    qCDebug(lcLink) << "MainWindow::on_portReadyRead()";
     bufferMainWindow = port->readAll();
     takeIncoming(bufferMainWindow);
 }
@@ -229,7 +229,7 @@ void MainWindow::takeIncoming(const QByteArray &bytes)
     if (ready.isEmpty())
         return;
     const QString text = linecodec::decode(ready);
-    qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << text;
+    qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)" << text;
 
     QStringList parts = text.split('\n');
     for (QString &part : parts) {
@@ -263,7 +263,7 @@ void MainWindow::takeIncoming(const QByteArray &bytes)
             logDebugLine(effect.debugText);
         part = effect.part;
     }
-    qDebug() << "allThatComingList " << parts;
+    qCDebug(lcLink) << "allThatComingList " << parts;
 }
 
 void MainWindow::logDebugLine(const QString &text)

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "history/historystore.h"
 #include "link/delay.h"
 #include "link/writeplan.h"
@@ -95,8 +96,9 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     const QStringList held = heldRecordTexts();
     const int editsBefore = editsMade;
     const QStringList sendingTexts = writeplan::sends(held);
-    qDebug() << "QString::fromLocal8Bit(bufferMainWindow)" << linecodec::decode(bufferMainWindow) + '\n';
-    qDebug() << "writeAllParams" << sendingTexts.join(QString());
+    qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)"
+                    << linecodec::decode(bufferMainWindow) + '\n';
+    qCDebug(lcLink) << "writeAllParams" << sendingTexts.join(QString());
     writtenParamsMap = writeplan::writtenValues(held);
 
     if (!pause(0))

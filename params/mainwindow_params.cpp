@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "params/debugtext.h"
 #include "params/loadback.h"
 #include "params/records.h"
@@ -10,14 +11,15 @@
 void MainWindow::slotGetAllParams(QByteArray data)
 {
     const QStringList paramsList = records::splitRecords(data);
-    qDebug() << "paramsList";
-    qDebug() << debugtext::excerpt(paramsList);
+    qCDebug(lcParams) << "paramsList";
+    qCDebug(lcParams) << debugtext::excerpt(paramsList);
     paramsMap = records::toParamsMap(paramsList);
     // A file of thousands of keys would give a line each.
     const QMap<QString, QString> shown = debugtext::firstEntries(paramsMap);
     for (auto it = shown.cbegin(); it != shown.cend(); ++it)
-        qDebug() << "Read "
-                 << "key " << debugtext::excerpt(it.key()) << "value " << debugtext::excerpt(it.value());
+        qCDebug(lcParams) << "Read "
+                          << "key " << debugtext::excerpt(it.key()) << "value "
+                          << debugtext::excerpt(it.value());
 }
 
 bool MainWindow::recordsLoadBack(statusline::Outcome refused)

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/logging.h"
 #include "editor/fieldguard.h"
 #include "history/historystore.h"
 #include "params/debugtext.h"
@@ -55,7 +56,7 @@ bool MainWindow::validateParamSet()
     for (const paramcheck::Step &step : paramcheck::validate(paramsMap)) {
         switch (step.kind) {
         case paramcheck::Step::Log:
-            qDebug() << step.target << debugtext::excerpt(step.text);
+            qCDebug(lcParams) << step.target << debugtext::excerpt(step.text);
             break;
         case paramcheck::Step::SetCombo: {
             auto *combo = findChild<QComboBox *>(step.target);

@@ -1,6 +1,10 @@
 #include "settings/formsettings.h"
 
+#include "app/logging.h"
+#include "app/windowfit.h"
+#include "app/windowicon.h"
 #include "editor/fieldguard.h"
+#include "editor/formfit.h"
 #include "editor/separatorvalidator.h"
 #include "params/paramcheck.h"
 #include "params/records.h"
@@ -29,6 +33,10 @@ FormSettings::FormSettings(QWidget *parent) : QWidget(parent), ui(new Ui::FormSe
     csdItems = records::csdModeList();
     ui->comboBox_CSD->addItems(csdItems);
     ui->comboBox_CSD->setCurrentText("7,0,1");
+
+    formfit::keepTextsWhole(this);
+    setWindowIcon(windowicon::icon());
+    windowfit::keepOnScreen(this);
 }
 
 FormSettings::~FormSettings()
@@ -40,7 +48,7 @@ void FormSettings::on_radioButton_identitySwitch_clicked(bool checked)
 {
     identitySwitch = checked ? "1" : "0";
     SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
-    qDebug().noquote().nospace() << "SETID " << SETIDString;
+    qCDebug(lcSettings).noquote().nospace() << "SETID " << SETIDString;
     emit sendSETIDStringToWindow(SETIDString);
 }
 
@@ -48,7 +56,7 @@ void FormSettings::on_lineEdit_identityLine_textChanged(const QString &arg1)
 {
     identityLine = arg1;
     SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
-    qDebug().noquote().nospace() << "SETID " << SETIDString;
+    qCDebug(lcSettings).noquote().nospace() << "SETID " << SETIDString;
     emit sendSETIDStringToWindow(SETIDString);
 }
 
@@ -56,7 +64,7 @@ void FormSettings::on_radioButton_sendLogFile_clicked(bool checked)
 {
     sendLogFile = checked ? "1" : "0";
     SETLOGString = "SETLOG=" + sendLogFile + ";";
-    qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+    qCDebug(lcSettings).noquote().nospace() << "SETLOG " << SETLOGString;
     emit sendSETLOGStringToWindow(SETLOGString);
 }
 
@@ -64,7 +72,7 @@ void FormSettings::on_comboBox_CSD_currentIndexChanged(const QString &arg1)
 {
     csdMode = arg1;
     SETCSDString = "SETCSD=" + csdMode + ";";
-    qDebug().noquote().nospace() << "SETCSD " << SETCSDString;
+    qCDebug(lcSettings).noquote().nospace() << "SETCSD " << SETCSDString;
     emit sendSETCSDStringToWindow(SETCSDString);
 }
 
@@ -74,7 +82,7 @@ void FormSettings::on_lineEdit_password_textChanged(const QString &arg1)
     // length is refused, as the load of it would be.
     password = arg1;
     PASSETString = "PASSET=" + password + ";";
-    qDebug().noquote().nospace() << "PASSET " << PASSETString;
+    qCDebug(lcSettings).noquote().nospace() << "PASSET " << PASSETString;
     emit sendPASSETStringToWindow(PASSETString);
 }
 
@@ -84,12 +92,12 @@ void FormSettings::slotGetSETIDStringFromMainWindow(QString str)
     identitySwitch = parts.value(0);
     if (identitySwitch == "1") {
         SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
-        qDebug().noquote().nospace() << "SETID " << SETIDString;
+        qCDebug(lcSettings).noquote().nospace() << "SETID " << SETIDString;
         emit sendSETIDStringToWindow(SETIDString);
         ui->radioButton_identitySwitch->setChecked(true);
     } else if (identitySwitch == "0") {
         SETIDString = "SETID=" + identitySwitch + "," + identityLine + ";";
-        qDebug().noquote().nospace() << "SETID " << SETIDString;
+        qCDebug(lcSettings).noquote().nospace() << "SETID " << SETIDString;
         emit sendSETIDStringToWindow(SETIDString);
         ui->radioButton_identitySwitch->setChecked(false);
     }
@@ -102,12 +110,12 @@ void FormSettings::slotGetSETLOGStringFromMainWindow(QString str)
     sendLogFile = str;
     if (sendLogFile == "1") {
         SETLOGString = "SETLOG=" + sendLogFile + ";";
-        qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+        qCDebug(lcSettings).noquote().nospace() << "SETLOG " << SETLOGString;
         emit sendSETLOGStringToWindow(SETLOGString);
         ui->radioButton_sendLogFile->setChecked(true);
     } else if (sendLogFile == "0") {
         SETLOGString = "SETLOG=" + sendLogFile + ";";
-        qDebug().noquote().nospace() << "SETLOG " << SETLOGString;
+        qCDebug(lcSettings).noquote().nospace() << "SETLOG " << SETLOGString;
         emit sendSETLOGStringToWindow(SETLOGString);
         ui->radioButton_sendLogFile->setChecked(false);
     }

@@ -1,6 +1,7 @@
 // The configurator itself, unchanged, with a simulated modem on a pseudo-terminal as the only serial port:
 // a newcomer without hardware sees the whole cycle (search, read, edit, write with read-back, files,
 // commands, debug output) at real line speed.
+#include "app/logging.h"
 #include "app/mainwindow.h"
 #include "link/portlist.h"
 #include "sim/simmodem.h"
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     }
 #endif
     QApplication app(argc, argv);
+    logging::applyArguments(app.arguments());
 
     sim::SimModem modem;
     if (!modem.start()) {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -59,7 +60,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "the window showed messages: %s\n", qPrintable(boxes.texts().join("; ")));
         return 1;
     }
-    if (!window.grab().save(output)) {
+    // VELON_PICTURE_WHOLE_SCREEN=1: the whole screen, to show where and how big the window opened on it.
+    const QPixmap picture = qEnvironmentVariableIsSet("VELON_PICTURE_WHOLE_SCREEN")
+                                ? window.screen()->grabWindow(0)
+                                : window.grab();
+    if (!picture.save(output)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
     }

@@ -1,4 +1,6 @@
+#include "app/logging.h"
 #include "app/mainwindow.h"
+#include "app/windowfit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
@@ -20,6 +22,9 @@ private slots:
     void everyParseReplacesTheWholeMap();
     void settingsWindowIsOneWindowThatKeepsItsContents();
     void closingClosesTheSettingsWindowAndEndsTheProgram();
+    void debugLinesOnlyWhenAskedFor();
+    void placement_data();
+    void placement();
 
 private:
     static std::unique_ptr<MainWindow> makeWindow() { return std::make_unique<MainWindow>(); }
@@ -103,6 +108,82 @@ void TestShell::closingClosesTheSettingsWindowAndEndsTheProgram()
     QVERIFY(!settings->isVisible());
     QVERIFY(!window->isVisible());
     window.reset();
+}
+
+namespace {
+QStringList *ownDebugSink = nullptr;
+// Every debug line of the program's own: its categories and any plain qDebug() left behind.
+void collectOwnDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QString category = QString::fromLatin1(context.category);
+    if (ownDebugSink && type == QtDebugMsg && (category == "default" || category.startsWith("velon.")))
+        ownDebugSink->append(category + ": " + message);
+}
+} // namespace
+
+void TestShell::debugLinesOnlyWhenAskedFor()
+{
+    // As started from a terminal: a window built, the settings edited, closed. Then the same with --verbose.
+    if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        QSKIP("QT_LOGGING_RULES is set: the categories' defaults cannot be seen");
+    QStringList lines;
+    ownDebugSink = &lines;
+    const QtMessageHandler previous = qInstallMessageHandler(collectOwnDebug);
+    const auto run = [](const QStringList &arguments) {
+        logging::applyArguments(arguments);
+        MessageBoxWatcher boxes;
+        const auto window = makeWindow();
+        window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password")->setText("12345");
+        window->close();
+    };
+    run({"velon-configurator"});
+    const QStringList quiet = lines;
+    lines.clear();
+    run({"velon-configurator", "--verbose"});
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    ownDebugSink = nullptr;
+    QVERIFY2(quiet.isEmpty(), qPrintable(quiet.join('\n')));
+    for (const char *category : {"velon.editor", "velon.settings"})
+        QVERIFY2(lines.indexOf(QRegularExpression(QString("^%1: .*").arg(category))) >= 0,
+                 qPrintable(lines.join('\n')));
+}
+
+void TestShell::placement_data()
+{
+    // A screen of 1024x600 whose panel takes the top 30 pixels; frames of 5 pixels with a 30-pixel title.
+    QTest::addColumn<QRect>("other"); // the main window's frame for "beside", empty for "place"
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("shrunk to the area, centred")
+        << QRect() << QSize(1180, 679) << QSize(500, 300) << QRect(5, 60, 1014, 535);
+    QTest::newRow("smaller than the area, centred")
+        << QRect() << QSize(400, 300) << QSize(100, 100) << QRect(311, 177, 400, 300);
+    QTest::newRow("minimum too big: title bar on the area")
+        << QRect() << QSize(1180, 679) << QSize(1100, 560) << QRect(5, 60, 1100, 560);
+    QTest::newRow("beside, room on the right")
+        << QRect(0, 30, 500, 400) << QSize(400, 300) << QSize(100, 100) << QRect(505, 60, 400, 300);
+    QTest::newRow("beside, room on the left only")
+        << QRect(500, 30, 524, 400) << QSize(400, 300) << QSize(100, 100) << QRect(95, 60, 400, 300);
+    QTest::newRow("beside, room nowhere: over the wider side")
+        << QRect(300, 30, 500, 400) << QSize(400, 300) << QSize(100, 100) << QRect(5, 60, 400, 300);
+}
+
+void TestShell::placement()
+{
+    QFETCH(QRect, other);
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, expected);
+    const QRect available(0, 30, 1024, 570);
+    const QMargins frame(5, 30, 5, 5);
+    const QRect placed = other.isNull()
+                             ? windowfit::place(available, wanted, minimum, frame, available.center())
+                             : windowfit::beside(available, other, wanted, minimum, frame);
+    QCOMPARE(placed, expected);
+    if (placed.size() != minimum)
+        QVERIFY(available.contains(placed.marginsAdded(frame)));
 }
 
 VELON_TEST_MAIN(TestShell)

@@ -357,17 +357,17 @@ void TestEditorHandlers::activeButtonsToggle()
     QFETCH(QString, checkedRecord);
     auto *radio = form->widget<QRadioButton>(button);
     form->showTabOf(radio);
-    QTest::mouseClick(radio, Qt::LeftButton);
+    clickButton(radio);
     QVERIFY(radio->isChecked());
     QCOMPARE(form->record("SETCONF"), checkedRecord);
-    QTest::mouseClick(radio, Qt::LeftButton);
+    clickButton(radio);
     QVERIFY(!radio->isChecked());
     QCOMPARE(form->record("SETCONF"), QString("SETCONF=0,0,0,0,0,0;"));
 
     // The three do not exclude each other.
-    QTest::mouseClick(form->widget("radioButton_comActive"), Qt::LeftButton);
-    QTest::mouseClick(form->widget("radioButton_rsActive"), Qt::LeftButton);
-    QTest::mouseClick(form->widget("radioButton_canActive"), Qt::LeftButton);
+    clickButton(form->widget<QRadioButton>("radioButton_comActive"));
+    clickButton(form->widget<QRadioButton>("radioButton_rsActive"));
+    clickButton(form->widget<QRadioButton>("radioButton_canActive"));
     QCOMPARE(form->record("SETCONF"), QString("SETCONF=0,0,0,1,1,1;"));
     for (const char *name : {"radioButton_comActive", "radioButton_rsActive", "radioButton_canActive"})
         QVERIFY(form->widget<QRadioButton>(name)->isChecked());

@@ -1,9 +1,11 @@
+#include "app/windowfit.h"
 #include "editorwindow.h"
 #include "settings/formsettings.h"
 #include "testfont.h"
 #include "testmain.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,13 +18,26 @@
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 // Every text of the main window and the settings dialog is shown whole. The suite runs this once per desktop
-// font and scale factor (tests/editor/CMakeLists.txt): the scale factor comes from QT_SCALE_FACTOR, the
-// family from VELON_TEST_FONT (the platform's default family without it), always at 10 points.
+// font and scale (tests/editor/CMakeLists.txt): the family from VELON_TEST_FONT (the platform's default
+// without it), the size from VELON_TEST_FONT_SIZE (testfont.h), the scale from QT_FONT_DPI (fonts and the
+// screen's pixels grow together, as on a desktop set to a larger scale) or QT_SCALE_FACTOR (the toolkit
+// scales everything: the logical pixels stay). Under Xvfb the window is also measured on the screen it
+// opened on.
 
 // What a window's frame and title bar take from the screen besides the window itself.
 static const QSize frameAllowance(10, 40);
+static const QMargins frameMargins(5, 35, 5, 5);
+
+// How many logical pixels a desktop at the run's font resolution has for each of a 96-dpi one.
+static qreal screenScale()
+{
+    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+        return 1.0;
+    return qApp->primaryScreen()->logicalDotsPerInchY() / 96.0;
+}
 
 static QString sizeText(const QSize &s)
 {
@@ -47,6 +62,15 @@ static QRect groupTitleRect(QGroupBox *box)
     if (box->isFlat())
         opt.features |= QStyleOptionFrame::Flat;
     return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+}
+
+static bool tabBarScrolls(QTabBar *bar)
+{
+    for (QToolButton *arrow : bar->findChildren<QToolButton *>()) {
+        if (arrow->isVisible())
+            return true;
+    }
+    return false;
 }
 
 // Why the text of one widget is not shown whole; empty when it is.
@@ -110,9 +134,12 @@ static QString textMisfit(QWidget *w)
     if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
         QTabBar *bar = tabs->tabBar();
         const QRect shown = bar->rect() & tabs->rect().translated(-bar->pos());
+        // A narrow window's tab bar scrolls: its arrows reach the tabs it cannot show.
+        const bool scrolls = tabBarScrolls(bar);
         for (int i = 0; i < bar->count(); ++i) {
             const QRect tab = bar->tabRect(i);
-            if (!shown.contains(tab) || tab.width() < bar->fontMetrics().horizontalAdvance(bar->tabText(i)))
+            if ((!scrolls && !shown.contains(tab)) ||
+                tab.width() < bar->fontMetrics().horizontalAdvance(bar->tabText(i)))
                 return QStringLiteral("tab \"%1\" at %2..%3, the bar shows %4..%5")
                     .arg(bar->tabText(i))
                     .arg(tab.left())
@@ -193,11 +220,19 @@ class TestTextFit : public QObject
 private slots:
     void initTestCase()
     {
+        // The run's font resolution is the point of a QT_FONT_DPI run: the test main's fixed 96 dpi would
+        // hide it.
+        if (qEnvironmentVariableIsSet("QT_FONT_DPI"))
+            QCoreApplication::setAttribute(Qt::AA_Use96Dpi, false);
         const QString resolved = applyTestFont();
         const QFontInfo info(QApplication::font());
-        qInfo().noquote() << "font" << QApplication::font().family() << "resolved to" << resolved
+        qInfo().noquote() << "font" << qEnvironmentVariable("VELON_TEST_FONT", "(the platform's)")
+                          << qEnvironmentVariable("VELON_TEST_FONT_SIZE", "10")
+                          << "pt asked:" << QApplication::font().family() << "resolved to" << resolved
                           << info.pointSizeF() << "pt," << info.pixelSize() << "px; scale"
-                          << qApp->primaryScreen()->devicePixelRatio();
+                          << qApp->primaryScreen()->devicePixelRatio() << "x" << screenScale() << "; screen"
+                          << sizeText(qApp->primaryScreen()->availableGeometry().size()) << "on"
+                          << QGuiApplication::platformName();
         // A missing family would silently be measured with another one.
         if (qEnvironmentVariableIsSet("VELON_TEST_FONT"))
             QCOMPARE(resolved, qEnvironmentVariable("VELON_TEST_FONT"));
@@ -214,11 +249,18 @@ private slots:
     }
     void cleanup() { form.reset(); }
 
+    // As a 1280x720 screen (at the run's scale) opens it, whatever the test platform's own screen.
     void mainWindowAsOpened()
     {
+        const QSize screen = QSize(1280, 720) * screenScale();
+        MainWindow *window = form->window.get();
+        window->setGeometry(windowfit::placementOn(window, QRect(QPoint(0, 0), screen), frameMargins));
+        QApplication::processEvents();
         QMap<QString, QString> misfits;
         collectMainWindow(QStringLiteral("as opened"), misfits);
-        // Opened, the window needs no scrolling: the panel and the debug area show everything they hold.
+        if (tabBarScrolls(form->widget<QTabWidget>("tabWidget")->tabBar()))
+            misfits.insert("tabWidget", QStringLiteral("tabWidget: the tab bar scrolls as opened"));
+        // Opened, the window needs no scrolling: the panel, the pages and the debug area show all they hold.
         for (QScrollArea *area : form->window->findChildren<QScrollArea *>()) {
             if (area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible())
                 misfits.insert(area->objectName(),
@@ -226,7 +268,55 @@ private slots:
                                    .arg(area->objectName(), sizeText(area->viewport()->size()),
                                         sizeText(area->widget()->minimumSizeHint())));
         }
-        requireFits(form->window.get(), QSize(1280, 720), misfits);
+        requireFits(form->window.get(), screen, misfits);
+    }
+
+    // The window as the user opens it on the screen at hand (Xvfb at 1024x600 or 1280x720): its frame on the
+    // screen's available area, nothing cut off, and from 1280x720 on the panel without a scroll bar.
+    void mainWindowOnItsScreen()
+    {
+        MainWindow *window = form->window.get();
+        const QRect available = window->screen()->availableGeometry();
+        if (available.width() < 1024 || available.height() < 600)
+            QSKIP("the platform's screen is smaller than 1024x600 (the offscreen platform's is 800x600)");
+        QMap<QString, QString> misfits;
+        collectMainWindow(QStringLiteral("on its screen"), misfits);
+        qInfo().noquote() << "opened at" << window->frameGeometry() << "on" << available;
+        if (!available.contains(window->frameGeometry()))
+            misfits.insert(window->objectName(),
+                           QStringLiteral("the window's frame %1,%2 %3 is not on the screen's %4")
+                               .arg(window->frameGeometry().x())
+                               .arg(window->frameGeometry().y())
+                               .arg(sizeText(window->frameGeometry().size()), sizeText(available.size())));
+        // The settings dialog and the exchange log open on the same screen, the log beside the window when
+        // the screen has room for it there.
+        FormSettings *settings = window->settingsWindow();
+        settings->show();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        window->findChild<QAction *>("action_exchangeLog")->trigger();
+        QWidget *log = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == QLatin1String("ExchangeLogWindow"))
+                log = top;
+        }
+        QVERIFY(log && QTest::qWaitForWindowExposed(log));
+        for (QWidget *other : {static_cast<QWidget *>(settings), log}) {
+            if (!available.contains(other->frameGeometry()))
+                misfits.insert(other->objectName(),
+                               QStringLiteral("%1 is not on the screen").arg(other->objectName()));
+        }
+        if (available.right() - window->frameGeometry().right() >= log->frameGeometry().width() &&
+            log->frameGeometry().left() <= window->frameGeometry().right())
+            misfits.insert(log->objectName(), QStringLiteral("the exchange log is not beside the window"));
+        auto *panel = form->widget<QScrollArea>("scrollArea");
+        if (available.width() >= 1280 * screenScale() && available.height() >= 720 * screenScale() &&
+            (panel->horizontalScrollBar()->isVisible() || panel->verticalScrollBar()->isVisible()))
+            misfits.insert(
+                panel->objectName(),
+                QStringLiteral("the panel scrolls on a screen of %1").arg(sizeText(available.size())));
+        for (const QString &line : misfits)
+            qWarning().noquote() << "does not fit:" << line;
+        QVERIFY2(misfits.isEmpty(), qPrintable(QStringLiteral("%1 widgets do not fit").arg(misfits.size())));
     }
 
     // On the smallest size the window takes, nothing is cut off: what does not fit scrolls.
@@ -236,7 +326,15 @@ private slots:
         QApplication::processEvents();
         QMap<QString, QString> misfits;
         collectMainWindow(QStringLiteral("smallest"), misfits);
-        requireFits(form->window.get(), QSize(1024, 600), misfits);
+        // The tabs and the debug area gave up their room first: the panel's labels and fields, and the debug
+        // area's title and lines, stay whole across.
+        auto *panel = form->widget<QScrollArea>("scrollArea");
+        if (panel->horizontalScrollBar()->isVisible())
+            misfits.insert("scrollArea", "scrollArea: the panel scrolls sideways at the smallest size");
+        auto *debug = form->widget<QScrollArea>("scrollArea_2");
+        if (debug->verticalScrollBar()->isVisible())
+            misfits.insert("scrollArea_2", "scrollArea_2: the debug area scrolls at the smallest size");
+        requireFits(form->window.get(), QSize(1024, 600) * screenScale(), misfits);
     }
 
     void settingsDialog()
@@ -244,12 +342,14 @@ private slots:
         FormSettings *settings = form->window->settingsWindow();
         settings->show();
         QVERIFY(QTest::qWaitForWindowExposed(settings));
+        // Opened at the height its rows need: no empty band below them.
+        QCOMPARE(settings->height(), settings->sizeHint().height());
         QMap<QString, QString> misfits;
         collectMisfits(settings, QStringLiteral("as opened"), misfits);
         settings->resize(1, 1);
         QApplication::processEvents();
         collectMisfits(settings, QStringLiteral("smallest"), misfits);
-        requireFits(settings, QSize(1024, 600), misfits);
+        requireFits(settings, QSize(1024, 600) * screenScale(), misfits);
     }
 };
 

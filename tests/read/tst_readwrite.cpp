@@ -358,7 +358,7 @@ void TestReadWrite::writeArrivesRecordByRecordInSendingOrder()
     url->clear();
     QTest::keyClicks(url, "telemetry.example.net");
     widget<QComboBox>("comboBox_rs232BaudRate")->setCurrentIndex(9);
-    QTest::mouseClick(widget<QRadioButton>("radioButton_canActive"), Qt::LeftButton);
+    clickButton(widget<QRadioButton>("radioButton_canActive"));
     modem->clearLog();
 
     clickWrite();

@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
-// Collects the debug lines written while it lives (the program's developer diagnostics).
+// Collects the debug lines written while it lives (the program's developer diagnostics), with the program's
+// categories turned on meanwhile.
 class DebugLines
 {
 public:
-    DebugLines() : previous(qInstallMessageHandler(collect)) { sink = &lines; }
+    DebugLines() : previous(qInstallMessageHandler(collect))
+    {
+        sink = &lines;
+        QLoggingCategory::setFilterRules("velon.*.debug=true");
+    }
     ~DebugLines()
     {
+        QLoggingCategory::setFilterRules(QString());
         qInstallMessageHandler(previous);
         sink = nullptr;
     }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QAbstractSpinBox>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QString>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 // Types the text key by key. Characters that the test keyboard has no key for (Cyrillic, accents, CJK,
@@ -25,4 +28,17 @@ inline void typeOver(QWidget *w, const QString &text)
     else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
         spin->selectAll();
     typeText(w, text);
+}
+
+// Clicks a radio button or check box where it takes clicks: on its indicator and text, which a layout may leave
+// narrower than the widget (its middle can then be empty space that ignores the click).
+inline void clickButton(QAbstractButton *button)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.text = button->text();
+    const auto element =
+        qobject_cast<QCheckBox *>(button) ? QStyle::SE_CheckBoxClickRect : QStyle::SE_RadioButtonClickRect;
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                      button->style()->subElementRect(element, &opt, button).center());
 }

@@ -1,0 +1,29 @@
+#include "app/windowicon.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+// The resource lives in a static library: nothing would pull it into a program without this.
+static void initIconResource()
+{
+    Q_INIT_RESOURCE(icon);
+}
+
+QIcon windowicon::icon()
+{
+    initIconResource();
+    QSvgRenderer svg(QStringLiteral(":/velon-configurator.svg"));
+    QIcon icon;
+    if (!svg.isValid())
+        return icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        svg.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
