@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/windowfit.h"
 #include "files/paramfile.h"
 #include "history/comparewindow.h"
 #include "history/historystore.h"
@@ -123,6 +124,7 @@ void MainWindow::showHistory()
 {
     if (!historyDialog) {
         historyDialog = std::make_unique<history::HistoryWindow>(this);
+        windowfit::keepOnScreen(historyDialog.get());
         // Like the load button, which a read or write holds inert, a kept set waits for the link to be free.
         connect(historyDialog.get(), &history::HistoryWindow::openRequested, this,
                 [this](const QString &path) {
@@ -142,6 +144,7 @@ void MainWindow::showComparison()
 {
     if (!compareDialog) {
         compareDialog = std::make_unique<history::CompareWindow>(this);
+        windowfit::keepOnScreen(compareDialog.get());
         connect(compareDialog.get(), &history::CompareWindow::withModemRequested, this,
                 &MainWindow::compareWithModem);
         connect(compareDialog.get(), &history::CompareWindow::withFileRequested, this,
