@@ -5,6 +5,7 @@
 #include "cli/portnames.h"
 #include "cli/valuestable.h"
 #include "files/paramfile.h"
+#include "link/portlist.h"
 #include "link/writeplan.h"
 #include "params/formrecords.h"
 #include "params/linecodec.h"
@@ -89,7 +90,7 @@ QString lostMessage()
 bool connectModem(ModemLink &link, const Work &work)
 {
     if (!work.options.port.isEmpty()) {
-        const QString path = portnames::fullPath(work.options.port);
+        const QString path = portopen::devicePath(work.options.port);
         work.report.port = path;
         const portopen::Problem problem = link.open(path);
         if (problem == portopen::Problem::None)
@@ -446,7 +447,7 @@ QStringList fleetPorts(const Options &options, QString *none)
     if (!options.ports.isEmpty()) {
         QStringList paths;
         for (const QString &name : options.ports)
-            paths.append(portnames::fullPath(name));
+            paths.append(portopen::devicePath(name));
         return paths;
     }
     const QStringList available = portnames::available();
@@ -617,9 +618,7 @@ int ports(const Options &options)
     bool anyModem = false;
     QString lines;
     QJsonArray json;
-    QMap<QString, QSerialPortInfo> infos;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        infos.insert(info.systemLocation(), info);
+    const QMap<QString, QSerialPortInfo> infos = portlist::systemPorts();
     for (const portsurvey::Port &port : portnames::survey(paths)) {
         lines += portLine(port, infos, &json) + '\n';
         anyModem = anyModem || port.answered;

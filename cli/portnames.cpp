@@ -11,14 +11,6 @@
 
 namespace portnames {
 
-QString fullPath(const QString &name)
-{
-    if (name.startsWith('/'))
-        return name;
-    const QString location = QSerialPortInfo(name).systemLocation();
-    return location.isEmpty() ? "/dev/" + name : location;
-}
-
 QString stablePath(const QString &path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
@@ -34,16 +26,15 @@ QString stablePath(const QString &path)
 
 QStringList available()
 {
-    // Names are looked up all at once: a lookup by name walks every port of the system.
-    QMap<QString, QString> locations;
     const QStringList names = portlist::availablePortNames();
-    if (std::any_of(names.begin(), names.end(), [](const QString &name) { return !name.startsWith('/'); })) {
-        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-            locations.insert(info.portName(), info.systemLocation());
-    }
+    QMap<QString, QSerialPortInfo> ports;
+    if (std::any_of(names.begin(), names.end(), [](const QString &name) { return !name.startsWith('/'); }))
+        ports = portlist::systemPorts();
     QStringList paths;
-    for (const QString &name : names)
-        paths.append(name.startsWith('/') ? name : locations.value(name, "/dev/" + name));
+    for (const QString &name : names) {
+        const QString location = ports.value(name).systemLocation();
+        paths.append(name.startsWith('/') ? name : location.isEmpty() ? "/dev/" + name : location);
+    }
     return paths;
 }
 

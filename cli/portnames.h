@@ -10,8 +10,6 @@
 // ports goes through here only, so that its callers do not depend on where the search lives.
 namespace portnames {
 
-// "/dev/ttyUSB0" for "ttyUSB0" or "/dev/ttyUSB0".
-QString fullPath(const QString &name);
 // The path under /dev/serial/by-id that leads to the port, which stays the same whichever order the
 // adapters were plugged in; empty when there is none.
 QString stablePath(const QString &path);

@@ -98,7 +98,7 @@ const Row *rowFor(const Table &table, const QString &imei, const QString &port)
 {
     for (const Row &row : table.rows) {
         if ((!imei.isEmpty() && row.modem == imei) ||
-            (!port.isEmpty() && row.modem.contains('/') && portnames::fullPath(row.modem) == port))
+            (!port.isEmpty() && row.modem.contains('/') && portopen::devicePath(row.modem) == port))
             return &row;
     }
     return nullptr;

@@ -24,9 +24,9 @@ constexpr int watchMs = 1000;
 
 // A port as the menu "Порт" names it: its name, and the adapter's description and serial number where the
 // system gives them.
-QString portCaption(const QString &name)
+QString portCaption(const QString &name, const QMap<QString, QSerialPortInfo> &systemPorts)
 {
-    const QSerialPortInfo info(name);
+    const QSerialPortInfo info = systemPorts.value(name);
     QStringList known;
     for (const QString &item : {info.description(), info.serialNumber()}) {
         if (!item.isEmpty())
@@ -99,8 +99,9 @@ void MainWindow::fillPortMenu()
         return;
     }
     auto *group = new QActionGroup(portMenu);
+    const QMap<QString, QSerialPortInfo> systemPorts = portlist::systemPorts();
     for (const QString &name : names) {
-        QAction *action = portMenu->addAction(portCaption(name));
+        QAction *action = portMenu->addAction(portCaption(name, systemPorts));
         action->setCheckable(true);
         action->setChecked(name == linkedPort);
         action->setData(name);

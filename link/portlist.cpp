@@ -39,4 +39,14 @@ QStringList present(const QStringList &names)
     return now;
 }
 
+QMap<QString, QSerialPortInfo> systemPorts()
+{
+    QMap<QString, QSerialPortInfo> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        ports.insert(info.portName(), info);
+        ports.insert(info.systemLocation(), info);
+    }
+    return ports;
+}
+
 } // namespace portlist

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMap>
+#include <QSerialPortInfo>
 #include <QStringList>
 
 #include <functional>
@@ -21,5 +23,9 @@ void setProvider(Provider provider);
 // The names of the list that stand for a port now: a path counts while it exists (a port named in
 // VELON_PORTS may appear later); a system name counts as long as it is listed.
 QStringList present(const QStringList &names);
+
+// The system's ports, each under its name ("ttyUSB0") and its path ("/dev/ttyUSB0"), looked up at once:
+// a QSerialPortInfo made from a name walks every port of the system.
+QMap<QString, QSerialPortInfo> systemPorts();
 
 } // namespace portlist

@@ -10,8 +10,7 @@
 
 namespace portopen {
 
-// The device node behind a port name ("ttyUSB0" or a full path).
-static QString devicePath(const QString &name)
+QString devicePath(const QString &name)
 {
     if (name.startsWith('/'))
         return name;

@@ -11,6 +11,9 @@ namespace portopen {
 
 enum class Problem { None, Missing, Busy, NoPermission, Other };
 
+// The device node behind a port name: "/dev/ttyUSB0" for "ttyUSB0" or "/dev/ttyUSB0".
+QString devicePath(const QString &name);
+
 // Opens port for reading and writing; on failure says why.
 Problem open(QSerialPort *port);
 
