@@ -299,6 +299,22 @@ void readWork(ModemLink &link, const Work &work, const QString &target, FileName
     saveSet(work.report.recordTexts, work.report.file, work);
 }
 
+// The keys whose value in the other set differs from the one the record texts write, noted in the report:
+// the window's comparison, whose differing rows come first.
+QStringList noteDifferences(const Work &work, const QStringList &recordTexts,
+                            const QMap<QString, QString> &other)
+{
+    work.report.compared = true;
+    QStringList keys;
+    for (const writeplan::ComparedKey &row : writeplan::compare(recordTexts, other)) {
+        if (!row.differs)
+            break;
+        work.report.differences.append({row.key, row.other, row.form});
+        keys.append(row.key);
+    }
+    return keys;
+}
+
 void diffWork(ModemLink &link, const Work &work, const Template &t)
 {
     QStringList recordTexts;
@@ -307,11 +323,7 @@ void diffWork(ModemLink &link, const Work &work, const Template &t)
     QMap<QString, QString> modem;
     if (readModem(link, work, &modem) != ok)
         return;
-    const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
-    work.report.compared = true;
-    for (const QString &key : writeplan::mismatchedKeys(written, modem))
-        work.report.differences.append({key, modem.value(key), written.value(key)});
-    if (!work.report.differences.isEmpty())
+    if (!noteDifferences(work, recordTexts, modem).isEmpty())
         work.report.status = qMax(work.report.status, refused);
 }
 
@@ -334,12 +346,8 @@ void writeWork(ModemLink &link, const Work &work, const Template &t)
     if (readModem(link, work, &readBack,
                   QStringLiteral("Модем не ответил: параметры записаны, но не проверены")) != ok)
         return;
-    const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
-    work.report.compared = true;
-    for (const QString &key : writeplan::mismatchedKeys(written, readBack)) {
-        work.report.differences.append({key, readBack.value(key), written.value(key)});
+    for (const QString &key : noteDifferences(work, recordTexts, readBack))
         work.fail(refused, writeplan::mismatchMessage(key));
-    }
 }
 
 QJsonValue orNull(const QString &text)

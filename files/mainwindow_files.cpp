@@ -2,6 +2,7 @@
 
 #include "app/logging.h"
 #include "files/paramfile.h"
+#include "params/debugtext.h"
 #include "params/records.h"
 
 #include <QDebug>
@@ -100,11 +101,11 @@ void MainWindow::loadParamFile(const QString &fileName)
     QString fileToString;
     if (!readParamFile(fileName, &fileToString))
         return;
-    const QString excerpt = paramfile::debugExcerpt(fileToString);
+    const QString excerpt = debugtext::excerpt(fileToString);
     qCDebug(lcFiles) << "fileToString" << excerpt;
     qCDebug(lcFiles) << "fileToStringList" << excerpt.split('\n');
 
-    qCDebug(lcFiles) << "fileToString" << paramfile::debugExcerpt(paramfile::withoutLineBreaks(fileToString));
+    qCDebug(lcFiles) << "fileToString" << debugtext::excerpt(paramfile::withoutLineBreaks(fileToString));
     if (!holdsASet(fileName, fileToString))
         return;
     // The parser decodes with the line codec, so the text goes to it in that codec.

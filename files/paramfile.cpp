@@ -1,6 +1,5 @@
 #include "files/paramfile.h"
 
-#include "params/debugtext.h"
 #include "params/linecodec.h"
 #include "params/records.h"
 
@@ -112,11 +111,6 @@ QString tooLargeMessage()
 QString emptySetMessage()
 {
     return QCoreApplication::translate("MainWindow", "Ошибка чтения данных");
-}
-
-QString debugExcerpt(const QString &text)
-{
-    return debugtext::excerpt(text);
 }
 
 bool isRegularFile(const QString &fileName)

@@ -45,9 +45,6 @@ QString notOpenedMessage();
 QString tooLargeMessage();
 QString emptySetMessage();
 
-// At most the first few hundred characters of a file's text, for the debug output.
-QString debugExcerpt(const QString &text);
-
 // Whether a load may read the file: a regular file, or none at all (its open then fails as usual). A FIFO
 // would hold the window until something writes into it; a device or a folder holds no set.
 bool isRegularFile(const QString &fileName);

@@ -87,7 +87,7 @@ QStringList recordTextsOf(const QMap<QString, QString> &params)
     QStringList texts;
     for (const QString &key : records::paramsKeyList()) {
         const auto it = params.constFind(key);
-        texts.append(it == params.constEnd() ? QString() : key + '=' + it.value() + ';');
+        texts.append(it == params.constEnd() ? QString() : records::buildRecord(key, {it.value()}));
     }
     return texts;
 }
