@@ -3,6 +3,7 @@
 #include "app/statusline.h"
 #include "files/filedialogs.h"
 #include "link/linepacer.h"
+#include "link/portopen.h"
 #include "link/setreply.h"
 
 #include <QByteArray>
@@ -349,6 +350,7 @@ private:
     std::unique_ptr<QSerialPort> makeProbePort();
     // An exchange-log line for every port of a search that could not be opened.
     void noteUnopened(const QVector<portsurvey::Port> &ports);
+    void noteUnopened(const QString &name, portopen::Problem problem, const QString &errorText);
     // The receive path's work on bytes that came in, however they were taken off the port.
     void takeIncoming(const QByteArray &bytes);
     QAction *findModemAction = nullptr;

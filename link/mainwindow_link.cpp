@@ -67,8 +67,7 @@ bool MainWindow::openPort()
     const portopen::Problem problem = portopen::open(port);
     if (problem == portopen::Problem::None)
         return true;
-    exchange->add({exchangelog::Direction::Note, portopen::describe(problem, port->errorString()).toUtf8(),
-                   QDateTime::currentDateTime(), port->portName()});
+    noteUnopened(port->portName(), problem, port->errorString());
     return false;
 }
 

@@ -77,9 +77,14 @@ void MainWindow::noteUnopened(const QVector<portsurvey::Port> &ports)
 {
     for (const portsurvey::Port &p : ports) {
         if (p.problem != portopen::Problem::None)
-            exchange->add({exchangelog::Direction::Note, portopen::describe(p.problem, p.errorText).toUtf8(),
-                           QDateTime::currentDateTime(), QSerialPort(p.name).portName()});
+            noteUnopened(p.name, p.problem, p.errorText);
     }
+}
+
+void MainWindow::noteUnopened(const QString &name, portopen::Problem problem, const QString &errorText)
+{
+    exchange->add({exchangelog::Direction::Note, portopen::describe(problem, errorText).toUtf8(),
+                   QDateTime::currentDateTime(), QSerialPort(name).portName()});
 }
 
 void MainWindow::findModemAgain()
