@@ -87,14 +87,9 @@ bool LinePacer::waitUntilHandedOn(QSerialPort *port)
         return false;
     }
     int queued = driverQueue(port);
-    if (queued < 0) {
-        const int ms = msUntilLeft();
-        if (ms > 0 && !waitMs(ms)) {
-            drain(port);
-            return false;
-        }
-        return true;
-    }
+    // A driver that does not tell its queue: what was handed over may be on the line until its time is up.
+    if (queued < 0)
+        return waitUntilLeft(port);
     // A driver that holds bytes hands them to the adapter at least as fast as the line takes them.
     QElapsedTimer waited;
     waited.start();
