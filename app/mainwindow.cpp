@@ -14,17 +14,17 @@
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
 
+#include "link/serialport.h"
 #include <QCloseEvent>
 #include <QLabel>
 #include <QScrollArea>
-#include <QSerialPort>
 #include <QStatusBar>
 #include <QTextBrowser>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    // Still a QSerialPort to all that uses it; it also tells the exchange log every byte it carries.
+    // Still a SerialPort to all that uses it; it also tells the exchange log every byte it carries.
     auto *capturingPort = new exchangelog::CapturingPort(this);
     port = capturingPort;
     formSettings = std::make_unique<FormSettings>();

@@ -19,7 +19,7 @@ class QAction;
 class QCloseEvent;
 class QLabel;
 class QMenu;
-class QSerialPort;
+#include "link/serialportfwd.h"
 class QTimer;
 class FormSettings;
 
@@ -63,7 +63,7 @@ public:
     const QMap<QString, QString> &parsedParams() const { return paramsMap; }
     const QMap<QString, QString> &writtenParams() const { return writtenParamsMap; }
     FormSettings *settingsWindow() const { return formSettings.get(); }
-    QSerialPort *serialPort() const { return port; }
+    SerialPort *serialPort() const { return port; }
     // --- files/: tests put their own file dialogs in; an empty function keeps the toolkit's dialog.
     void setFileDialogs(files::FileDialogs dialogs);
     // --- exchangelog/: every byte that crossed the port; its window exists once it has been opened.
@@ -237,7 +237,7 @@ private:
     bool recordsLoadBack(statusline::Outcome refused);
 
     Ui::MainWindow *ui = nullptr;
-    QSerialPort *port = nullptr;
+    SerialPort *port = nullptr;
     std::unique_ptr<FormSettings> formSettings;
 
     QByteArray bufferMainWindow;
@@ -290,7 +290,7 @@ private:
 
     // --- link/ private state (added by the link code).
     // A write, resource or read error of the open port closes it once (an unplugged adapter reports
-    // ReadError thousands of times a second); takes QSerialPort::SerialPortError.
+    // ReadError thousands of times a second); takes SerialPort::SerialPortError.
     void handlePortError(int error);
     // The close that handlePortError queued, done now if it is still due.
     void closeFailedPort();
@@ -347,7 +347,7 @@ private:
     // Opens port; a port that cannot be opened leaves a line in the exchange log.
     bool openPort();
     // The port objects of a search: they report their traffic to the exchange log.
-    std::unique_ptr<QSerialPort> makeProbePort();
+    std::unique_ptr<SerialPort> makeProbePort();
     // An exchange-log line for every port of a search that could not be opened.
     void noteUnopened(const QVector<portsurvey::Port> &ports);
     void noteUnopened(const QString &name, portopen::Problem problem, const QString &errorText);

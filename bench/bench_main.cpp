@@ -12,13 +12,13 @@
 #include "params/records.h"
 #include "sim/simmodem.h"
 
+#include "link/serialport.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSerialPort>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>

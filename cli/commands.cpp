@@ -12,12 +12,12 @@
 #include "params/loadback.h"
 #include "params/records.h"
 
+#include "link/serialport.h"
 #include <QDir>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPortInfo>
 #include <QThread>
 
 #include <QSet>
@@ -580,9 +580,9 @@ int onModems(const QString &file, const Options &options, const QString &command
 }
 
 // infos: the system's ports by path, looked up once (each lookup by name walks every port).
-QString portLine(const portsurvey::Port &port, const QMap<QString, QSerialPortInfo> &infos, QJsonArray *json)
+QString portLine(const portsurvey::Port &port, const QMap<QString, SerialPortInfo> &infos, QJsonArray *json)
 {
-    const QSerialPortInfo info = infos.value(port.name);
+    const SerialPortInfo info = infos.value(port.name);
     QString state, verdict;
     if (port.answered) {
         state = "answered";
@@ -626,7 +626,7 @@ int ports(const Options &options)
     bool anyModem = false;
     QString lines;
     QJsonArray json;
-    const QMap<QString, QSerialPortInfo> infos = portlist::systemPorts();
+    const QMap<QString, SerialPortInfo> infos = portlist::systemPorts();
     for (const portsurvey::Port &port : portnames::survey(paths)) {
         lines += portLine(port, infos, &json) + '\n';
         anyModem = anyModem || port.answered;

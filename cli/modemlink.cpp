@@ -13,9 +13,9 @@
 ModemLink::ModemLink()
 {
     handshake::configure(&port);
-    QObject::connect(&port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
-        if (error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
-            error == QSerialPort::ResourceError)
+    QObject::connect(&port, &SerialPort::errorOccurred, [this](SerialPort::SerialPortError error) {
+        if (error == SerialPort::ReadError || error == SerialPort::WriteError ||
+            error == SerialPort::ResourceError)
             portLost = true;
     });
 }
@@ -27,7 +27,7 @@ portopen::Problem ModemLink::open(const QString &name)
     portLost = false;
     const portopen::Problem problem = portopen::open(&port);
     if (problem == portopen::Problem::None)
-        port.clear(QSerialPort::Input);
+        port.clear(SerialPort::Input);
     return problem;
 }
 
@@ -36,7 +36,7 @@ bool ModemLink::send(const QString &text)
     if (portLost || !port.isOpen())
         return false;
     // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
-    port.clear(QSerialPort::Input);
+    port.clear(SerialPort::Input);
     const QByteArray bytes = linecodec::encode(text);
     const qint64 count = port.write(bytes);
     if (count < 0) {
@@ -98,8 +98,8 @@ QByteArray ModemLink::collect(int quietMs)
         bytes += port.readAll();
         quiet.start();
     };
-    QObject::connect(&port, &QSerialPort::readyRead, &loop, take);
-    QObject::connect(&port, &QSerialPort::errorOccurred, &loop, [&] {
+    QObject::connect(&port, &SerialPort::readyRead, &loop, take);
+    QObject::connect(&port, &SerialPort::errorOccurred, &loop, [&] {
         if (portLost)
             loop.quit();
     });

@@ -4,8 +4,8 @@
 #include "link/portopen.h"
 #include "link/setreply.h"
 
+#include "link/serialport.h"
 #include <QByteArray>
-#include <QSerialPort>
 #include <QString>
 
 // velon-cli's link to one modem: the window's line settings, pacing and reply rules, with plain waits
@@ -36,7 +36,7 @@ public:
     bool lost() const { return portLost; }
 
 private:
-    QSerialPort port;
+    SerialPort port;
     LinePacer pacer;
     bool portLost = false;
 };

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "link/serialport.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
-#include <QSerialPortInfo>
 
 namespace portnames {
 
@@ -27,7 +27,7 @@ QString stablePath(const QString &path)
 QStringList available()
 {
     const QStringList names = portlist::availablePortNames();
-    QMap<QString, QSerialPortInfo> ports;
+    QMap<QString, SerialPortInfo> ports;
     if (std::any_of(names.begin(), names.end(), [](const QString &name) { return !name.startsWith('/'); }))
         ports = portlist::systemPorts();
     QStringList paths;

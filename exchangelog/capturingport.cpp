@@ -4,7 +4,7 @@
 
 namespace exchangelog {
 
-CapturingPort::CapturingPort(QObject *parent) : QSerialPort(parent)
+CapturingPort::CapturingPort(QObject *parent) : SerialPort(parent)
 {
     // First of all connections, so it runs before any reader of the same announcement.
     connect(this, &QIODevice::readyRead, this, &CapturingPort::takeArrivals);
@@ -15,18 +15,18 @@ CapturingPort::CapturingPort(QObject *parent) : QSerialPort(parent)
 bool CapturingPort::waitForReadyRead(int msecs)
 {
     takeArrivals();
-    return QSerialPort::waitForReadyRead(msecs);
+    return SerialPort::waitForReadyRead(msecs);
 }
 
 bool CapturingPort::waitForBytesWritten(int msecs)
 {
     takeArrivals();
-    return QSerialPort::waitForBytesWritten(msecs);
+    return SerialPort::waitForBytesWritten(msecs);
 }
 
 qint64 CapturingPort::writeData(const char *data, qint64 maxSize)
 {
-    const qint64 written = QSerialPort::writeData(data, maxSize);
+    const qint64 written = SerialPort::writeData(data, maxSize);
     if (written > 0)
         emit captured({exchangelog::Direction::Sent, QByteArray(data, int(written)),
                        QDateTime::currentDateTime(), portName()});
@@ -43,7 +43,7 @@ bool CapturingPort::eventFilter(QObject *, QEvent *)
 
 void CapturingPort::takeArrivals()
 {
-    const qint64 held = QSerialPort::bytesAvailable();
+    const qint64 held = SerialPort::bytesAvailable();
     if (held > reportedUnread)
         emit captured({exchangelog::Direction::Received, peek(held).mid(int(reportedUnread)),
                        QDateTime::currentDateTime(), portName()});

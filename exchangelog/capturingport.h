@@ -2,7 +2,7 @@
 
 #include "exchangelog/exchangelog.h"
 
-#include <QSerialPort>
+#include "link/serialport.h"
 
 namespace exchangelog {
 
@@ -14,7 +14,7 @@ namespace exchangelog {
 // count of bytes it holds is noted before every event of the application and every such wait; what it holds
 // above that count when it announces new bytes is new. The port's own announcement reaches this class
 // before any reader, which is connected later.
-class CapturingPort : public QSerialPort
+class CapturingPort : public SerialPort
 {
     Q_OBJECT
 

@@ -10,6 +10,7 @@
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
 
+#include "link/serialport.h"
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -18,7 +19,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPort>
 #include <QSpinBox>
 
 static const char editedTitleMark[] = " *";

@@ -1,6 +1,6 @@
 #include "link/handshake.h"
 
-#include <QSerialPort>
+#include "link/serialport.h"
 
 namespace handshake {
 
@@ -14,12 +14,12 @@ QString answer()
     return QStringLiteral("MODEM_READY;");
 }
 
-void configure(QSerialPort *port)
+void configure(SerialPort *port)
 {
-    port->setBaudRate(QSerialPort::Baud9600);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
+    port->setBaudRate(SerialPort::Baud9600);
+    port->setDataBits(SerialPort::Data8);
+    port->setParity(SerialPort::NoParity);
+    port->setStopBits(SerialPort::OneStop);
     port->setDataTerminalReady(false);
     port->setReadBufferSize(1024);
     port->clear();

@@ -3,8 +3,8 @@
 #include "link/delay.h"
 #include "link/sendtiming.h"
 
+#include "link/serialport.h"
 #include <QElapsedTimer>
-#include <QSerialPort>
 #include <QThread>
 
 #ifdef Q_OS_UNIX
@@ -15,7 +15,7 @@
 namespace {
 
 // Bytes the driver still holds for the line; -1 when it does not say.
-int driverQueue(QSerialPort *port)
+int driverQueue(SerialPort *port)
 {
 #ifdef Q_OS_UNIX
     int queued = 0;
@@ -28,7 +28,7 @@ int driverQueue(QSerialPort *port)
 }
 
 // Gives the event loop turns until Qt has handed its buffer to the driver. False when quitting.
-bool writeQtBuffer(QSerialPort *port)
+bool writeQtBuffer(SerialPort *port)
 {
     for (int turns = 0; port->isOpen() && port->bytesToWrite() > 0 && turns < 200; ++turns) {
         port->flush();
@@ -50,7 +50,7 @@ int LinePacer::msUntilLeft() const
     return sendtiming::waitMs(leavesAtNs, sendtiming::nowNs());
 }
 
-bool LinePacer::waitUntilLeft(QSerialPort *port)
+bool LinePacer::waitUntilLeft(SerialPort *port)
 {
     // Bytes Qt could not hand over yet are not on their way; give the event loop a turn for them.
     if (!writeQtBuffer(port)) {
@@ -66,7 +66,7 @@ bool LinePacer::waitUntilLeft(QSerialPort *port)
     return true;
 }
 
-void LinePacer::drain(QSerialPort *port)
+void LinePacer::drain(SerialPort *port)
 {
     QElapsedTimer waited;
     waited.start();
@@ -80,7 +80,7 @@ void LinePacer::drain(QSerialPort *port)
     leavesAtNs = 0;
 }
 
-bool LinePacer::waitUntilHandedOn(QSerialPort *port)
+bool LinePacer::waitUntilHandedOn(SerialPort *port)
 {
     if (!writeQtBuffer(port)) {
         drain(port);

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-class QSerialPort;
+#include "link/serialportfwd.h"
 
 // Paces the sends on the modem's 9600-baud line: when what was handed over has left the driver, and when it
 // has left the line. The time is kept across a close of the port: closing does not take bytes back off the
@@ -16,13 +16,13 @@ public:
     int msUntilLeft() const;
     // Waits, with the event loop running, until everything handed over has left. When the application is
     // quitting the event loop no longer waits: then it blocks for the rest and returns false.
-    bool waitUntilLeft(QSerialPort *port);
+    bool waitUntilLeft(SerialPort *port);
     // Blocks, without the event loop, until everything handed over has left.
-    void drain(QSerialPort *port);
+    void drain(SerialPort *port);
     // Waits, with the event loop running, until what was handed over has left the driver: Qt's own buffer
     // written, then the driver's output queue empty where the driver tells it, else its line time waited
     // out. False, as waitUntilLeft, when the application is quitting.
-    bool waitUntilHandedOn(QSerialPort *port);
+    bool waitUntilHandedOn(SerialPort *port);
 
 private:
     qint64 leavesAtNs = 0; // 0: nothing on the line

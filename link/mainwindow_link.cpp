@@ -11,14 +11,14 @@
 #include "params/linecodec.h"
 #include "ui_mainwindow.h"
 
+#include "link/serialport.h"
 #include <QDateTime>
 #include <QDebug>
 #include <QMessageBox>
-#include <QSerialPort>
 
 void MainWindow::findModemPort()
 {
-    connect(port, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError, Qt::UniqueConnection);
+    connect(port, &SerialPort::errorOccurred, this, &MainWindow::handlePortError, Qt::UniqueConnection);
     watchSearch.reset();
 
     ui->comboBox_portList->clear();
@@ -112,7 +112,7 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
             return Sent::NotOpened;
         }
         // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
-        port->clear(QSerialPort::Input);
+        port->clear(SerialPort::Input);
         bufferMainWindow.clear();
         receiveKept.clear();
 
@@ -160,10 +160,10 @@ bool MainWindow::untilSent()
 
 void MainWindow::handlePortError(int error)
 {
-    if (error == QSerialPort::NoError || !port->isOpen() || portClosePending)
+    if (error == SerialPort::NoError || !port->isOpen() || portClosePending)
         return;
-    if (error != QSerialPort::WriteError && error != QSerialPort::ResourceError &&
-        error != QSerialPort::ReadError)
+    if (error != SerialPort::WriteError && error != SerialPort::ResourceError &&
+        error != SerialPort::ReadError)
         return;
     // Closing inside the port's own notification would pull its buffers away under it: close on the
     // next turn of the event loop (or at the next send, whichever comes first), once.
@@ -192,7 +192,7 @@ void MainWindow::closeFailedPort()
     receiveKept.clear();
     if (searchingPort)
         return;
-    if (pendingPortError == QSerialPort::WriteError) {
+    if (pendingPortError == SerialPort::WriteError) {
         QMessageBox::information(this, QString(), tr("Ошибка записи в порт"), QMessageBox::Ok);
         reportStatus(statusline::Outcome::WriteError);
     } else {

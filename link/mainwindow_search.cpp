@@ -9,12 +9,11 @@
 #include "link/setreply.h"
 #include "ui_mainwindow.h"
 
+#include "link/serialport.h"
 #include <QAction>
 #include <QActionGroup>
 #include <QElapsedTimer>
 #include <QMenu>
-#include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QTimer>
 
 namespace {
@@ -24,9 +23,9 @@ constexpr int watchMs = 1000;
 
 // A port as the menu "Порт" names it: its name, and the adapter's description and serial number where the
 // system gives them.
-QString portCaption(const QString &name, const QMap<QString, QSerialPortInfo> &systemPorts)
+QString portCaption(const QString &name, const QMap<QString, SerialPortInfo> &systemPorts)
 {
-    const QSerialPortInfo info = systemPorts.value(name);
+    const SerialPortInfo info = systemPorts.value(name);
     QStringList known;
     for (const QString &item : {info.description(), info.serialNumber()}) {
         if (!item.isEmpty())
@@ -65,7 +64,7 @@ void MainWindow::setUpModemMenu()
     portWatch->start();
 }
 
-std::unique_ptr<QSerialPort> MainWindow::makeProbePort()
+std::unique_ptr<SerialPort> MainWindow::makeProbePort()
 {
     auto probe = std::make_unique<exchangelog::CapturingPort>();
     connect(probe.get(), &exchangelog::CapturingPort::captured, exchange.get(),
@@ -84,7 +83,7 @@ void MainWindow::noteUnopened(const QVector<portsurvey::Port> &ports)
 void MainWindow::noteUnopened(const QString &name, portopen::Problem problem, const QString &errorText)
 {
     exchange->add({exchangelog::Direction::Note, portopen::describe(problem, errorText).toUtf8(),
-                   QDateTime::currentDateTime(), QSerialPort(name).portName()});
+                   QDateTime::currentDateTime(), SerialPort(name).portName()});
 }
 
 void MainWindow::findModemAgain()
@@ -104,7 +103,7 @@ void MainWindow::fillPortMenu()
         return;
     }
     auto *group = new QActionGroup(portMenu);
-    const QMap<QString, QSerialPortInfo> systemPorts = portlist::systemPorts();
+    const QMap<QString, SerialPortInfo> systemPorts = portlist::systemPorts();
     for (const QString &name : names) {
         QAction *action = portMenu->addAction(portCaption(name, systemPorts));
         action->setCheckable(true);
@@ -122,7 +121,7 @@ void MainWindow::choosePort(const QString &name)
     LinkOperation operation(this);
     watchSearch.reset();
     // A port cannot be opened twice: the one in use is let go for its probe.
-    const bool inUse = port->isOpen() && port->portName() == QSerialPort(name).portName();
+    const bool inUse = port->isOpen() && port->portName() == SerialPort(name).portName();
     if (inUse || name == linkedPort) {
         port->close();
         linkedPort.clear();

@@ -6,9 +6,9 @@
 #include "link/writeplan.h"
 #include "params/linecodec.h"
 
+#include "link/serialport.h"
 #include <QDebug>
 #include <QMessageBox>
-#include <QSerialPort>
 
 MainWindow::LinkOperation::LinkOperation(MainWindow *window)
 {
@@ -104,7 +104,7 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     if (!pause(0))
         return;
     if (port->isOpen())
-        port->clear(QSerialPort::Input);
+        port->clear(SerialPort::Input);
     bufferMainWindow.clear();
 
     // A port that cannot be opened gets one message, not one per record, and no verdicts. A closing

@@ -1,8 +1,8 @@
 #include "link/portlist.h"
 
+#include "link/serialport.h"
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace portlist {
 
@@ -19,7 +19,7 @@ QStringList availablePortNames()
     if (qEnvironmentVariableIsSet("VELON_PORTS"))
         return qEnvironmentVariable("VELON_PORTS").split(QDir::listSeparator(), Qt::SkipEmptyParts);
     QStringList names;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+    for (const SerialPortInfo &info : SerialPortInfo::availablePorts())
         names.append(info.portName());
     return names;
 }
@@ -39,10 +39,10 @@ QStringList present(const QStringList &names)
     return now;
 }
 
-QMap<QString, QSerialPortInfo> systemPorts()
+QMap<QString, SerialPortInfo> systemPorts()
 {
-    QMap<QString, QSerialPortInfo> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+    QMap<QString, SerialPortInfo> ports;
+    for (const SerialPortInfo &info : SerialPortInfo::availablePorts()) {
         ports.insert(info.portName(), info);
         ports.insert(info.systemLocation(), info);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "link/serialport.h"
 #include <QMap>
-#include <QSerialPortInfo>
 #include <QStringList>
 
 #include <functional>
@@ -11,7 +11,7 @@
 // This is the program's one global hook: tests and the demo replace the provider, before the main window
 // is built, with one that returns paths of pseudo-terminals, so that nothing ever probes the machine's
 // real ports. The default provider returns the names in VELON_PORTS (separated by the platform's list
-// separator) when it is set, else QSerialPortInfo::availablePorts()' port names.
+// separator) when it is set, else SerialPortInfo::availablePorts()' port names.
 namespace portlist {
 
 using Provider = std::function<QStringList()>;
@@ -25,7 +25,7 @@ void setProvider(Provider provider);
 QStringList present(const QStringList &names);
 
 // The system's ports, each under its name ("ttyUSB0") and its path ("/dev/ttyUSB0"), looked up at once:
-// a QSerialPortInfo made from a name walks every port of the system.
-QMap<QString, QSerialPortInfo> systemPorts();
+// a SerialPortInfo made from a name walks every port of the system.
+QMap<QString, SerialPortInfo> systemPorts();
 
 } // namespace portlist

@@ -1,8 +1,7 @@
 #include "link/portopen.h"
 
+#include "link/serialport.h"
 #include <QFile>
-#include <QSerialPort>
-#include <QSerialPortInfo>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -14,18 +13,18 @@ QString devicePath(const QString &name)
 {
     if (name.startsWith('/'))
         return name;
-    const QSerialPortInfo info(name);
+    const SerialPortInfo info(name);
     return info.systemLocation().isEmpty() ? "/dev/" + name : info.systemLocation();
 }
 
-Problem open(QSerialPort *port)
+Problem open(SerialPort *port)
 {
     if (port->open(QIODevice::ReadWrite))
         return Problem::None;
     switch (port->error()) {
-    case QSerialPort::DeviceNotFoundError:
+    case SerialPort::DeviceNotFoundError:
         return Problem::Missing;
-    case QSerialPort::PermissionError: {
+    case SerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
         // A node the user may read and write that still cannot be opened is held by someone else.
         const QByteArray path = QFile::encodeName(devicePath(port->portName()));

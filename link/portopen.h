@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QSerialPort;
+#include "link/serialportfwd.h"
 
 // Why a serial port could not be opened, told apart honestly: the toolkit reports a port held by another
 // program (its lock file, or the driver's exclusive mode) and one the user may not open with the same
@@ -15,7 +15,7 @@ enum class Problem { None, Missing, Busy, NoPermission, Other };
 QString devicePath(const QString &name);
 
 // Opens port for reading and writing; on failure says why.
-Problem open(QSerialPort *port);
+Problem open(SerialPort *port);
 
 // "порт занят другой программой", ...; errorText is the system's own words, for Other.
 QString describe(Problem problem, const QString &errorText);

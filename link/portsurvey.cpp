@@ -4,15 +4,15 @@
 #include "link/linepacer.h"
 #include "params/linecodec.h"
 
+#include "link/serialport.h"
 #include <QEventLoop>
-#include <QSerialPort>
 #include <QTimer>
 
 namespace portsurvey {
 
 struct Search::Probe
 {
-    std::unique_ptr<QSerialPort> port;
+    std::unique_ptr<SerialPort> port;
     QTimer timer;
     bool done = false;
 };
@@ -39,24 +39,24 @@ void Search::start()
     for (int i = 0; i < verdicts.size(); ++i) {
         probes.push_back(std::make_unique<Probe>());
         Probe &probe = *probes.back();
-        probe.port = maker ? maker() : std::make_unique<QSerialPort>();
-        QSerialPort *port = probe.port.get();
+        probe.port = maker ? maker() : std::make_unique<SerialPort>();
+        SerialPort *port = probe.port.get();
         handshake::configure(port);
         port->setPortName(verdicts[i].name);
         probe.timer.setSingleShot(true);
         probe.timer.setTimerType(Qt::PreciseTimer);
         connect(&probe.timer, &QTimer::timeout, this, [this, i] { endProbe(i); });
-        connect(port, &QSerialPort::readyRead, this, [this, i, port] {
+        connect(port, &SerialPort::readyRead, this, [this, i, port] {
             verdicts[i].reply += port->readAll();
             if (!verdicts[i].answered && linecodec::decode(verdicts[i].reply).contains(handshake::answer())) {
                 verdicts[i].answered = true;
                 answered(i);
             }
         });
-        connect(port, &QSerialPort::errorOccurred, this, [this, i, port](QSerialPort::SerialPortError error) {
+        connect(port, &SerialPort::errorOccurred, this, [this, i, port](SerialPort::SerialPortError error) {
             if (!port->isOpen() || probes[size_t(i)]->done ||
-                (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
-                 error != QSerialPort::ResourceError))
+                (error != SerialPort::ReadError && error != SerialPort::WriteError &&
+                 error != SerialPort::ResourceError))
                 return;
             verdicts[i].lost = true;
             // Not inside the port's own notification: closing there pulls its buffers away under it.
@@ -66,7 +66,7 @@ void Search::start()
     }
     for (int i = 0; i < verdicts.size(); ++i) {
         Probe &probe = *probes[size_t(i)];
-        QSerialPort *port = probe.port.get();
+        SerialPort *port = probe.port.get();
         verdicts[i].problem = portopen::open(port);
         if (verdicts[i].problem != portopen::Problem::None) {
             verdicts[i].errorText = port->errorString();
@@ -74,7 +74,7 @@ void Search::start()
             continue;
         }
         // Only what the port holds from before; nothing this program sends is ever thrown away.
-        port->clear(QSerialPort::Input);
+        port->clear(SerialPort::Input);
         const qint64 count = port->write(linecodec::encode(handshake::probe()));
         port->flush();
         // The probe's time starts when the probe has left the line.

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class QSerialPort;
+#include "link/serialportfwd.h"
 
 // The search for the modem: every port probed at the same time with "MODEM?;", on the caller's event loop,
 // so it takes one probe's time however many ports there are. The window and velon-cli both use it.
@@ -29,8 +29,8 @@ struct Port
 };
 
 // Makes the port object a probe works on (the window's report their traffic to its exchange log). An empty
-// maker gives a plain QSerialPort.
-using PortMaker = std::function<std::unique_ptr<QSerialPort>()>;
+// maker gives a plain SerialPort.
+using PortMaker = std::function<std::unique_ptr<SerialPort>()>;
 
 enum class Until {
     EveryVerdict, // each port probed to its own end

@@ -4,18 +4,18 @@
 #include "link/receivepath.h"
 #include "params/records.h"
 
+#include "link/serialport.h"
 #include <QElapsedTimer>
-#include <QSerialPort>
 
 namespace setreply {
 
-Reply receive(QSerialPort *port, const std::function<bool()> &interrupted)
+Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
 {
     bool lost = !port->isOpen();
     // An unplugged adapter shows as errors first and as a closed port one turn later.
-    const auto onError = QObject::connect(port, &QSerialPort::errorOccurred, [&lost](int error) {
-        lost = lost || error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
-               error == QSerialPort::ResourceError;
+    const auto onError = QObject::connect(port, &SerialPort::errorOccurred, [&lost](int error) {
+        lost = lost || error == SerialPort::ReadError || error == SerialPort::WriteError ||
+               error == SerialPort::ResourceError;
     });
     const auto onClose = QObject::connect(port, &QIODevice::aboutToClose, [&lost] { lost = true; });
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class QSerialPort;
+#include "link/serialportfwd.h"
 
 // Taking the modem's reply to "READALL;" off the port, and why the taking ended.
 namespace setreply {
@@ -34,7 +34,7 @@ struct Reply
 // been quiet for quietLineMs once firstByteWithinMs have passed, or hardLimitMs. The event loop runs
 // meanwhile; interrupted is asked after every turn. A port that is closed, or reports a read, write or
 // resource error, ends it at once as PortLost.
-Reply receive(QSerialPort *port, const std::function<bool()> &interrupted);
+Reply receive(SerialPort *port, const std::function<bool()> &interrupted);
 
 // Where the record that completes the 26 keys ends (just after its ";"); -1 when the bytes hold no
 // complete set.

@@ -7,13 +7,13 @@
 #include "params/paramcheck.h"
 #include "params/records.h"
 
+#include "link/serialport.h"
 #include <QComboBox>
 #include <QDebug>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScopedValueRollback>
-#include <QSerialPort>
 #include <QSpinBox>
 
 bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent)

@@ -12,7 +12,7 @@
 
 // A simulated modem behind a pseudo-terminal pair, for tests, the demo and the benchmark.
 //
-// The configurator opens slavePath() with a real QSerialPort; the modem works the master end on a thread
+// The configurator opens slavePath() with a real SerialPort; the modem works the master end on a thread
 // of its own, so its timing does not depend on the configurator's nested event loops. Every method is
 // thread-safe and may be called while the modem runs; settings take effect for the next reply.
 //

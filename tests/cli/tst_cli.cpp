@@ -9,10 +9,10 @@
 #include "link/writeplan.h"
 #include "params/linecodec.h"
 
+#include "link/serialport.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPort>
 #include <QTemporaryDir>
 
 #include <QScopeGuard>
@@ -277,7 +277,7 @@ private slots:
             QCOMPARE(got, out);
         }
         // Whatever the run sent is on the line before a marker sent now.
-        QSerialPort marker(modem->slavePath());
+        SerialPort marker(modem->slavePath());
         QVERIFY(marker.open(QIODevice::ReadWrite) && marker.write("MARK;") == 5 && marker.flush());
         QTRY_VERIFY(modem->records().contains("MARK;"));
         QCOMPARE(modem->records(), modemGot << "MARK;");

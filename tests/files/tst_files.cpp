@@ -9,6 +9,7 @@
 #include "testutil.h"
 #include "typing.h"
 
+#include "link/serialport.h"
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -16,7 +17,6 @@
 #include <QLoggingCategory>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QSerialPort>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>

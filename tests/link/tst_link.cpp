@@ -28,7 +28,7 @@ class TestLink : public QObject
 
     template <class W> W *widget(const char *name) const { return child<W>(f->window(), name); }
     QComboBox *portList() const { return widget<QComboBox>("comboBox_portList"); }
-    QSerialPort *port() const { return f->window()->serialPort(); }
+    SerialPort *port() const { return f->window()->serialPort(); }
     QString statusLine() const { return widget<QLabel>("label_status")->text(); }
 
     void typeAndSend(const QString &command)
@@ -83,11 +83,11 @@ private slots:
         QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
         QVERIFY(f->window()->isVisible());
         // The line settings every port of the search was given.
-        QCOMPARE(port()->baudRate(), qint32(QSerialPort::Baud9600));
-        QCOMPARE(port()->dataBits(), QSerialPort::Data8);
-        QCOMPARE(port()->parity(), QSerialPort::NoParity);
-        QCOMPARE(port()->stopBits(), QSerialPort::OneStop);
-        QCOMPARE(port()->flowControl(), QSerialPort::NoFlowControl);
+        QCOMPARE(port()->baudRate(), qint32(SerialPort::Baud9600));
+        QCOMPARE(port()->dataBits(), SerialPort::Data8);
+        QCOMPARE(port()->parity(), SerialPort::NoParity);
+        QCOMPARE(port()->stopBits(), SerialPort::OneStop);
+        QCOMPARE(port()->flowControl(), SerialPort::NoFlowControl);
         QCOMPARE(port()->readBufferSize(), qint64(1024));
         QVERIFY(statusLine().contains("модем найден (" + modem->slavePath() + ")"));
     }
@@ -109,7 +109,7 @@ private slots:
         QTRY_COMPARE(third->records(), QByteArrayList{"MODEM?;"});
         // The other ports were let go: another program can open them now.
         for (sim::SimModem *other : {first, third}) {
-            QSerialPort holder(other->slavePath());
+            SerialPort holder(other->slavePath());
             QVERIFY(holder.open(QIODevice::ReadWrite));
         }
     }
@@ -201,7 +201,7 @@ private slots:
     {
         sim::SimModem *modem = startWithModem();
         modem->setChunking(62, 500); // both lines (30 bytes) in one chunk
-        QSignalSpy spy(port(), &QSerialPort::readyRead);
+        QSignalSpy spy(port(), &SerialPort::readyRead);
         typeAndSend("OPERATOR;");
         QTRY_COMPARE(widget<QLineEdit>("lineEdit_signalLevel")->text(), QString("23"));
         QCOMPARE(widget<QLineEdit>("lineEdit_operator")->text(), QString("MegaFon"));
@@ -368,7 +368,7 @@ private slots:
     void unpluggedModem()
     {
         sim::SimModem *modem = startWithModem();
-        QSignalSpy errors(port(), &QSerialPort::errorOccurred);
+        QSignalSpy errors(port(), &SerialPort::errorOccurred);
         modem->setHangUpAt(8);
         typeAndSend("IMEI;");
         QTRY_VERIFY(!port()->isOpen());
@@ -440,7 +440,7 @@ private slots:
         for (sim::SimModem *modem : probed) {
             QTRY_COMPARE(modem->records(), QByteArrayList{"MODEM?;"});
             if (found < 0 || modem->slavePath() != f->portNames().at(found)) {
-                QSerialPort other(modem->slavePath());
+                SerialPort other(modem->slavePath());
                 QVERIFY(other.open(QIODevice::ReadWrite));
             }
         }
@@ -454,7 +454,7 @@ private slots:
         QStringList unopened;
         for (int i = 0; i < ports.size(); ++i) {
             if (ports.at(i) == 'X' || ports.at(i) == 'B')
-                unopened.append(QSerialPort(f->portNames().at(i)).portName());
+                unopened.append(SerialPort(f->portNames().at(i)).portName());
         }
         QCOMPARE(notes, unopened);
         qInfo("search over %s: %lld ms", qPrintable(ports), f->searchMs());

@@ -2,12 +2,12 @@
 #include "sim/simmodem.h"
 #include "testmain.h"
 
+#include "link/serialport.h"
 #include <QElapsedTimer>
-#include <QSerialPort>
 
 #include <functional>
 
-// The simulated modem itself, through a real QSerialPort: what the configurator's tests rely on.
+// The simulated modem itself, through a real SerialPort: what the configurator's tests rely on.
 class TestSimModem : public QObject
 {
     Q_OBJECT
@@ -19,7 +19,7 @@ class TestSimModem : public QObject
     };
 
     std::unique_ptr<sim::SimModem> modem;
-    std::unique_ptr<QSerialPort> port;
+    std::unique_ptr<SerialPort> port;
     QVector<Chunk> chunks;
     QElapsedTimer clock;
 
@@ -62,13 +62,13 @@ private slots:
     {
         modem = std::make_unique<sim::SimModem>();
         QVERIFY2(modem->start(), qPrintable(modem->errorString()));
-        port = std::make_unique<QSerialPort>();
+        port = std::make_unique<SerialPort>();
         port->setPortName(modem->slavePath());
         port->setBaudRate(9600);
         QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
         chunks.clear();
         clock.start();
-        connect(port.get(), &QSerialPort::readyRead, this, [this] {
+        connect(port.get(), &SerialPort::readyRead, this, [this] {
             chunks.append({clock.elapsed(), port->readAll()});
         });
     }
@@ -242,10 +242,10 @@ private slots:
         const QByteArray held = "SETURL1=" + QByteArray(1000, 'x') + ",502,10;";
         send(held);
         QVERIFY(waitFor([&] { return modem->received().size() == sim::TransmitAdapter::defaultCapacity; }));
-        port->clear(QSerialPort::Input); // only the input: nothing is lost
+        port->clear(SerialPort::Input); // only the input: nothing is lost
         QVERIFY(waitFor([&] { return modem->received().size() == sim::TransmitAdapter::defaultCapacity; }));
         QCOMPARE(modem->overrunCount(), 0);
-        port->clear(QSerialPort::Output);
+        port->clear(SerialPort::Output);
         QTRY_COMPARE(modem->overrunCount(), 1);
         QCOMPARE(modem->overruns().first().lost, held);
         QVERIFY(modem->records().isEmpty());
@@ -267,8 +267,8 @@ private slots:
     void hangUpMidReply()
     {
         int errors = 0;
-        connect(port.get(), &QSerialPort::errorOccurred, this, [&](QSerialPort::SerialPortError e) {
-            if (e != QSerialPort::NoError)
+        connect(port.get(), &SerialPort::errorOccurred, this, [&](SerialPort::SerialPortError e) {
+            if (e != SerialPort::NoError)
                 ++errors;
         });
         modem->setHangUpAt(10);

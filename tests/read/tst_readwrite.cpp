@@ -11,6 +11,7 @@
 #include "testutil.h"
 #include "typing.h"
 
+#include "link/serialport.h"
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QSerialPort>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -150,7 +150,7 @@ void TestReadWrite::whenWritten(qint64 bytes, std::function<void()> action)
 {
     hook = std::make_unique<QObject>();
     auto written = std::make_shared<qint64>(0);
-    connect(window->serialPort(), &QSerialPort::bytesWritten, hook.get(), [=](qint64 n) {
+    connect(window->serialPort(), &SerialPort::bytesWritten, hook.get(), [=](qint64 n) {
         if (*written < bytes && (*written += n) >= bytes)
             action();
     });
@@ -601,7 +601,7 @@ void TestReadWrite::writeErrorInTheMiddleClosesOnceAndTheRestStillArrive()
     const QByteArrayList sequence = writeSequence();
     QSignalSpy closes(window->serialPort(), &QIODevice::aboutToClose);
     whenWritten(sizeOf(sequence.mid(0, 5)),
-                [this] { emit window->serialPort()->errorOccurred(QSerialPort::WriteError); });
+                [this] { emit window->serialPort()->errorOccurred(SerialPort::WriteError); });
     clickWrite();
     QCOMPARE(boxes->texts(), QStringList{"Ошибка записи в порт"});
     QCOMPARE(closes.size(), 1);

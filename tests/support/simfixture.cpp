@@ -46,7 +46,7 @@ QString SimFixture::addBusyPort()
     auto modem = std::make_unique<sim::SimModem>();
     if (!modem->start())
         qFatal("cannot start a simulated modem: %s", qPrintable(modem->errorString()));
-    auto holder = std::make_unique<QSerialPort>(modem->slavePath());
+    auto holder = std::make_unique<SerialPort>(modem->slavePath());
     if (!holder->open(QIODevice::ReadWrite))
         qFatal("cannot hold the busy port open: %s", qPrintable(holder->errorString()));
     names.append(modem->slavePath());

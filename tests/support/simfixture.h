@@ -3,7 +3,7 @@
 #include "messageboxwatcher.h"
 #include "sim/simmodem.h"
 
-#include <QSerialPort>
+#include "link/serialport.h"
 #include <QString>
 #include <QStringList>
 
@@ -53,7 +53,7 @@ public:
 private:
     std::vector<std::unique_ptr<sim::SimModem>> modems;
     std::vector<std::unique_ptr<sim::SimModem>> busyModems;
-    std::vector<std::unique_ptr<QSerialPort>> holders;
+    std::vector<std::unique_ptr<SerialPort>> holders;
     QStringList names;
     std::unique_ptr<MessageBoxWatcher> watcher;
     std::unique_ptr<MainWindow> win;
