@@ -1,17 +1,25 @@
 #include "app/windowicon.h"
 
+#ifndef Q_OS_WIN
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#endif
 
+#ifndef Q_OS_WIN
 // The resource lives in a static library: nothing would pull it into a program without this.
 static void initIconResource()
 {
     Q_INIT_RESOURCE(icon);
 }
+#endif
 
 QIcon windowicon::icon()
 {
+#ifdef Q_OS_WIN
+    // Windows takes every window's icon from the program's own icon resource (IDI_ICON1).
+    return QIcon();
+#else
     initIconResource();
     QSvgRenderer svg(QStringLiteral(":/velon-configurator.svg"));
     QIcon icon;
@@ -26,4 +34,5 @@ QIcon windowicon::icon()
         icon.addPixmap(pixmap);
     }
     return icon;
+#endif
 }

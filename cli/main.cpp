@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/terminal.h"
 #include "link/portlist.h"
 
 #include <QCoreApplication>
@@ -163,6 +164,7 @@ void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const Q
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(quietDiagnostics);
+    terminal::prepare();
     QCoreApplication app(argc, argv);
     int status = run(app.arguments().mid(1));
     output::endProgress();

@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include "cli/terminal.h"
 #include "files/paramfile.h"
 
 #include <QFile>
@@ -13,7 +14,6 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -36,25 +36,7 @@ void toStderr(const QByteArray &bytes)
 
 bool terminal()
 {
-#ifdef Q_OS_UNIX
-    static const bool yes = isatty(STDERR_FILENO) == 1;
-    return yes;
-#else
-    return false;
-#endif
-}
-
-// The terminal's size; 80 x 24 when it does not say.
-winsize terminalSize()
-{
-    winsize size{};
-#ifdef Q_OS_UNIX
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && size.ws_row > 2)
-        return size;
-#endif
-    size.ws_col = 80;
-    size.ws_row = 24;
-    return size;
+    return ::terminal::isTerminal();
 }
 
 void clear()
@@ -78,11 +60,11 @@ void draw()
     }
     // A line longer than the terminal would wrap, and a board taller than it would scroll: either would
     // throw the count of lines to go back up. What does not fit is counted on the last line.
-    const winsize size = terminalSize();
-    const int width = size.ws_col - 1;
+    const ::terminal::Size size = ::terminal::size();
+    const int width = size.columns - 1;
     QStringList lines = progressLines;
-    if (lines.size() > size.ws_row - 1) {
-        const int shown = size.ws_row - 2;
+    if (lines.size() > size.rows - 1) {
+        const int shown = size.rows - 2;
         const int hidden = lines.size() - shown;
         lines = lines.mid(0, shown) << QStringLiteral("… и ещё модемов: %1").arg(hidden);
     }

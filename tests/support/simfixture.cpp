@@ -6,6 +6,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "sim/remote/standins.h"
+#endif
+
 SimFixture::SimFixture() : watcher(std::make_unique<MessageBoxWatcher>()) {}
 
 SimFixture::~SimFixture()
@@ -36,13 +40,21 @@ sim::SimModem *SimFixture::addSilentPort()
 
 QString SimFixture::addMissingPort()
 {
+#ifdef Q_OS_WIN
+    const QString path = sim::remote::missingPort();
+#else
     const QString path = QString("/dev/velon-missing-%1").arg(names.size());
+#endif
     names.append(path);
     return path;
 }
 
 QString SimFixture::addBusyPort()
 {
+#ifdef Q_OS_WIN
+    names.append(sim::remote::busyPort());
+    return names.last();
+#endif
     auto modem = std::make_unique<sim::SimModem>();
     if (!modem->start())
         qFatal("cannot start a simulated modem: %s", qPrintable(modem->errorString()));

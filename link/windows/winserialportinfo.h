@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The serial ports Windows lists, with the part of QSerialPortInfo's interface the program uses. The names
+// come from the system's map of serial devices, in COM-number order; description, maker and serial number
+// from the device's own entry where the system has one.
+class WinSerialPortInfo
+{
+public:
+    WinSerialPortInfo() = default;
+    // The port of that name as the system lists it, or one that only carries the name.
+    explicit WinSerialPortInfo(const QString &name);
+
+    static QList<WinSerialPortInfo> availablePorts();
+
+    QString portName() const { return name; }
+    QString systemLocation() const { return name.isEmpty() ? QString() : QStringLiteral("\\\\.\\") + name; }
+    QString description() const { return descriptionText; }
+    QString manufacturer() const { return manufacturerText; }
+    QString serialNumber() const { return serialNumberText; }
+    bool isNull() const { return name.isEmpty(); }
+
+    // The number of "COM12" (12); 0 for a name without one. Orders the list.
+    static int comNumber(const QString &name);
+    // The serial number inside a device instance id ("USB\VID_0403&PID_6001\A50285BI" gives "A50285BI");
+    // empty where the last part is made up by Windows (it holds "&").
+    static QString serialFromInstanceId(const QString &instanceId);
+
+private:
+    QString name;
+    QString descriptionText;
+    QString manufacturerText;
+    QString serialNumberText;
+};
