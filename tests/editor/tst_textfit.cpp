@@ -359,13 +359,13 @@ private slots:
         }
         QTRY_VERIFY(!windowfit::settling(window));
         for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (top->isVisible() && !available.contains(frameOnScreen(top)))
-                misfits.insert(top->objectName(),
-                               QStringLiteral("the frame of %1 at %2,%3 %4 is not on the screen's %5")
-                                   .arg(top->objectName())
-                                   .arg(frameOnScreen(top).x())
-                                   .arg(frameOnScreen(top).y())
-                                   .arg(sizeText(frameOnScreen(top).size()), sizeText(available.size())));
+            const QRect on = frameOnScreen(top);
+            if (top->isVisible() && !available.contains(on))
+                misfits.insert(top->objectName(), QStringLiteral("the frame of %1 at %2,%3 %4 is not on %5")
+                                                      .arg(top->objectName())
+                                                      .arg(on.x())
+                                                      .arg(on.y())
+                                                      .arg(sizeText(on.size()), sizeText(available.size())));
         }
         if (frameOnScreen(window) != frame)
             misfits.insert(window->objectName(), QStringLiteral("the window moved when the others opened"));
@@ -378,9 +378,8 @@ private slots:
             misfits.insert(
                 panel->objectName(),
                 QStringLiteral("the panel scrolls on a screen of %1").arg(sizeText(available.size())));
-        const QSize margins = frame.size() - window->size();
-        if ((formfit::sizeShowingWhole(window) + margins).boundedTo(available.size()) ==
-            formfit::sizeShowingWhole(window) + margins)
+        const QSize whole = formfit::sizeShowingWhole(window) + frame.size() - window->size();
+        if (whole.boundedTo(available.size()) == whole)
             collectScrolling(QStringLiteral("on a screen with room for the whole window"), misfits);
         for (const QString &line : misfits)
             qWarning().noquote() << "does not fit:" << line;
