@@ -72,6 +72,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // The desktop's font decides the combo boxes' widths; the screen decides the window's size and place.
     formfit::keepTextsWhole(this);
+    // The IMEI's field is disabled, so it cannot be scrolled: all fifteen digits in sight.
+    formfit::keepDigitsWhole(ui->lineEdit_IMEILevel, 15);
     // The panel keeps its labels and fields readable; the debug area gives up height down to what it shows.
     formfit::keepWholeAcross(ui->scrollArea, Qt::Horizontal);
     // Three lines of the log at least; below that the log itself scrolls, not the area around it.

@@ -19,10 +19,23 @@ QRect place(const QRect &available, QSize wanted, QSize minimum, const QMargins 
 // where the wider side leaves the most of it uncovered. Top edges aligned.
 QRect beside(const QRect &available, const QRect &other, QSize wanted, QSize minimum, const QMargins &frame);
 
+// The window moved so that its frame lies inside `available`; one too big for it keeps its title bar's
+// top-left corner on the area.
+QRect moveInside(const QRect &available, const QRect &window, const QMargins &frame);
+
+// Whether margins measured around a window can be its frame: none negative (a frame the window manager is
+// still building measures so) and none wider than a few lines of text, more than any title bar.
+bool plausibleFrame(const QMargins &frame, int lineHeight);
+
 // Places the window each time it is shown: centred on its screen, or beside `anchor` when given and
-// visible; once the window system tells the frame's real size, once more with it. It asks for `wanted()`
-// when given, else for the size it had before it was first shown or its layout's hint if that is more.
+// visible. Until the window is on the screen and the window system has told the frame's size and kept it,
+// each time the size changes the window is placed again with it, and wherever the window is moved meanwhile
+// its frame is brought back inside the screen's available area. It asks for `wanted()` when given, else for
+// the size it had before it was first shown or its layout's hint if that is more.
 void keepOnScreen(QWidget *window, QWidget *anchor = nullptr, std::function<QSize()> wanted = {});
+
+// Whether keepOnScreen() is still placing the window after its last show.
+bool settling(const QWidget *window);
 
 // Where keepOnScreen() would put the window on a screen with the given available area and frame (for a
 // window without it: as place() with its current size).

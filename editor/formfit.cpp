@@ -3,16 +3,21 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QPair>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QStyleOptionSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVector>
+
+#include <algorithm>
 
 int formfit::comboWidthForItems(const QComboBox *box)
 {
@@ -66,6 +71,28 @@ int formfit::spinWidthForValues(const QSpinBox *spin)
     return width;
 }
 
+void formfit::keepDigitsWhole(QLineEdit *edit, int digits)
+{
+    const QFontMetrics fm = edit->fontMetrics();
+    // Advances have fractions of a pixel: a row of digits, not one digit times the count.
+    int row = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        row = qMax(row, fm.horizontalAdvance(QString(digits, QLatin1Char(c))));
+    // The line edit draws its text two pixels in from each side of its contents, wants one pixel for the
+    // cursor and room for glyphs that reach past their advance.
+    const QMargins text = edit->textMargins();
+    const int need = row + 1 + qMax(0, -fm.minLeftBearing()) + qMax(0, -fm.minRightBearing()) + 4 +
+                     text.left() + text.right();
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+    const int width =
+        edit->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, QSize(need, fm.height()), edit).width();
+    if (edit->minimumWidth() < width)
+        edit->setMinimumWidth(width);
+}
+
 void formfit::keepTextsWhole(QWidget *form)
 {
     for (QComboBox *box : form->findChildren<QComboBox *>()) {
@@ -92,8 +119,24 @@ void formfit::keepTextsWhole(QWidget *form)
     }
 }
 
+namespace {
+
+// A layout keeps what it measured until the event loop gets round to it, and a hidden tab's page tells
+// nobody that it changed: a minimum set a moment ago counts only once every layout between it and the top
+// has forgotten its old answer.
+void remeasure(QWidget *top)
+{
+    for (QWidget *w : top->findChildren<QWidget *>())
+        w->updateGeometry();
+    for (QLayout *layout : top->findChildren<QLayout *>())
+        layout->invalidate();
+}
+
+} // namespace
+
 void formfit::keepWholeAcross(QScrollArea *area, Qt::Orientation whole)
 {
+    remeasure(area->widget());
     const QSize contents = area->widget()->minimumSizeHint();
     const int frame = 2 * area->frameWidth();
     if (whole == Qt::Horizontal)
@@ -117,13 +160,18 @@ QSize formfit::sizeShowingWhole(QWidget *window)
         area->setMinimumSize(
             area->minimumSize().expandedTo(area->widget()->minimumSizeHint() + QSize(frame, frame)));
     }
-    // A tab bar shows every tab without its scroll buttons.
+    remeasure(window);
+    // A tab bar shows every tab without its scroll buttons; a minimum width given to the tab widget is all
+    // its layout asks of it, so it must cover the pages too.
     for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
         held.append({tabs, tabs->minimumSize()});
-        tabs->setMinimumWidth(qMax(tabs->minimumWidth(), tabs->tabBar()->sizeHint().width() + 4));
+        tabs->setMinimumWidth(std::max(
+            {tabs->minimumWidth(), tabs->tabBar()->sizeHint().width() + 4, tabs->minimumSizeHint().width()}));
     }
+    remeasure(window);
     const QSize whole = window->minimumSizeHint();
     for (const auto &area : held)
         area.first->setMinimumSize(area.second);
+    remeasure(window);
     return whole;
 }

@@ -4,6 +4,7 @@
 #include <Qt>
 
 class QComboBox;
+class QLineEdit;
 class QScrollArea;
 class QSpinBox;
 class QWidget;
@@ -16,6 +17,10 @@ int comboWidthForItems(const QComboBox *box);
 
 // The smallest width at which the spin box shows its longest value whole.
 int spinWidthForValues(const QSpinBox *spin);
+
+// Keeps the line edit at least as wide as `digits` of its font's widest digit need, so that a number of
+// that length (an IMEI) is seen whole even where the field cannot be scrolled (disabled).
+void keepDigitsWhole(QLineEdit *edit, int digits);
 
 // Gives every combo box under the form at least that width, and widens the form's fixed minimum and maximum
 // widths where the desktop's font needs more; called once the items and fonts are set.

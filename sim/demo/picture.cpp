@@ -1,10 +1,12 @@
 // Renders the main window as an engineer sees it after a read from the simulated modem (information
 // fields queried, a debug line in the log) and saves it as a PNG: the picture of the README.
 #include "app/mainwindow.h"
+#include "app/windowfit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "sim/simmodem.h"
 #include "testfont.h"
+#include "windowmanager.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,6 +30,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     applyTestFont();
+    // Framed by the window manager VELON_TEST_WINDOW_MANAGER names, as on a desktop.
+    TestWindowManager windowManager;
+    const QString manager = windowManager.start();
+    if (!manager.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(manager));
+        return 1;
+    }
     const QStringList args = app.arguments();
     const QString output = args.value(1, "main-window.png");
     const int tab = args.value(2, "1").toInt();
@@ -56,6 +65,8 @@ int main(int argc, char *argv[])
     waitMs(300);
     window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(tab);
     waitMs(100);
+    while (windowfit::settling(&window))
+        waitMs(20);
     if (!boxes.texts().isEmpty()) {
         std::fprintf(stderr, "the window showed messages: %s\n", qPrintable(boxes.texts().join("; ")));
         return 1;

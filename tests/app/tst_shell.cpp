@@ -11,6 +11,8 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(QMargins)
+
 // The main window's lifecycle: what exists after construction, the settings window, closing.
 class TestShell : public QObject
 {
@@ -25,6 +27,10 @@ private slots:
     void debugLinesOnlyWhenAskedFor();
     void placement_data();
     void placement();
+    void movedInside_data();
+    void movedInside();
+    void frameBelieved_data();
+    void frameBelieved();
 
 private:
     static std::unique_ptr<MainWindow> makeWindow() { return std::make_unique<MainWindow>(); }
@@ -184,6 +190,46 @@ void TestShell::placement()
     QCOMPARE(placed, expected);
     if (placed.size() != minimum)
         QVERIFY(available.contains(placed.marginsAdded(frame)));
+}
+
+void TestShell::movedInside_data()
+{
+    // The same screen and frames as placement(); the window where a window manager left it.
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("on the area: stays") << QRect(100, 100, 400, 300) << QRect(100, 100, 400, 300);
+    QTest::newRow("top-left at the screen's centre")
+        << QRect(512, 315, 800, 400) << QRect(219, 195, 800, 400);
+    QTest::newRow("title bar above the area") << QRect(0, 10, 400, 300) << QRect(5, 60, 400, 300);
+    QTest::newRow("frame a pixel below the area") << QRect(5, 296, 400, 300) << QRect(5, 295, 400, 300);
+    QTest::newRow("too big: title bar's corner on the area")
+        << QRect(-50, 0, 1100, 600) << QRect(5, 60, 1100, 600);
+}
+
+void TestShell::movedInside()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, expected);
+    QCOMPARE(windowfit::moveInside(QRect(0, 30, 1024, 570), window, QMargins(5, 30, 5, 5)), expected);
+}
+
+void TestShell::frameBelieved_data()
+{
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<bool>("believed");
+    QTest::newRow("a title bar and thin borders") << QMargins(1, 22, 1, 5) << true;
+    QTest::newRow("no frame (no window manager)") << QMargins() << true;
+    QTest::newRow("a tall title bar at twice the scale") << QMargins(2, 44, 2, 8) << true;
+    // Measured while the window manager's frame is still 1x1 around a 560x400 window.
+    QTest::newRow("a frame still being built") << QMargins(0, 0, -559, -399) << false;
+    QTest::newRow("more than a title bar") << QMargins(0, 300, 0, 0) << false;
+}
+
+void TestShell::frameBelieved()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(bool, believed);
+    QCOMPARE(windowfit::plausibleFrame(frame, 16), believed);
 }
 
 VELON_TEST_MAIN(TestShell)
