@@ -6,7 +6,7 @@ build=$1
 version=$2
 source "$(dirname "$0")/../install/layout_checks.sh"
 
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian readelf; do
     command -v "$tool" > /dev/null || { echo "FAILED: $tool is not installed (scripts/setup installs it)"; exit 1; }
 done
 work=$(mktemp -d)
@@ -40,10 +40,29 @@ check "maintainer, section and an English description" \
 depends=$(field Depends)
 echo "Depends: $depends"
 entries=$(sed 's/ *[,|] */\n/g' <<< "$depends")
-# Each library with the lowest version its symbols need: computed by dpkg-shlibdeps, not typed.
-for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5serialport5 libstdc++6 libc6; do
-    check "depends on $lib" "grep -q '^$lib (>= [0-9]' <<< \"\$entries\""
+# Every library the packaged programs link, under the name of the package this system has it from (Debian
+# 13 renamed the Qt ones, libqt5core5a to libqt5core5t64), each with the lowest version its symbols need.
+dpkg-deb -x "$deb" "$work/root"
+for program in "$work"/root/usr/bin/velon-cli "$work"/root/usr/lib/velon-configurator/velon-configurator \
+    "$work"/root/usr/lib/velon-configurator/soft/velon-configurator; do
+    readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' > "$work/needed"
+    ldd "$program" | awk 'NR == FNR { want[$1]; next } $2 == "=>" && $1 in want { print $1, $3 }' "$work/needed" -
+done | sort -u > "$work/linked"
+echo "linked:"
+sed 's/^/    /' "$work/linked"
+for soname in libQt5Core.so.5 libQt5Gui.so.5 libQt5Widgets.so.5 libQt5SerialPort.so.5 libstdc++.so.6 libc.so.6; do
+    check "links $soname" "grep -q '^$soname ' '$work/linked'"
 done
+# Debian 12's dpkg knows some libraries under /lib only, though they are found through /usr/lib.
+owner() {
+    local real
+    real=$(readlink -f "$1")
+    { dpkg -S "$real" || dpkg -S "${real#/usr}"; } 2> /dev/null | sed -n '1s/[:,].*//p' || true
+}
+while read -r soname path; do
+    lib=$(owner "$path")
+    check "depends on ${lib:-the package of $path} ($soname)" "[ -n '$lib' ] && grep -q '^$lib (>= [0-9]' <<< \"\$entries\""
+done < "$work/linked"
 check "no development or test packages among the dependencies" "! grep -Eq -- '-dev|libqt5test' <<< \"\$entries\""
 
 lintian --display-info "$deb" > "$work/lintian.log" 2>&1 || true
@@ -51,7 +70,6 @@ echo "lintian:"
 sed 's/^/    /' "$work/lintian.log"
 check "no lintian errors" "! grep -q '^E:' '$work/lintian.log'"
 
-dpkg-deb -x "$deb" "$work/root"
 check_layout "$work/root/usr"
 check_launcher_starts_soft "$work/root/usr"
 
