@@ -217,7 +217,11 @@ void WinSerialPort::Private::writeLoop(WinSerialPort *q, quint64 forSession)
     }
 }
 
-WinSerialPort::WinSerialPort(QObject *parent) : QIODevice(parent), d(std::make_unique<Private>()) {}
+WinSerialPort::WinSerialPort(QObject *parent) : QIODevice(parent), d(std::make_unique<Private>())
+{
+    // Queued connections and signal spies carry the error as Qt's port does.
+    qRegisterMetaType<WinSerialPort::SerialPortError>();
+}
 
 WinSerialPort::WinSerialPort(const QString &name, QObject *parent) : WinSerialPort(parent)
 {
@@ -511,7 +515,12 @@ void WinSerialPort::close()
         return;
     }
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        // What was written goes to the driver before the port closes (a shutdown record among it), unless
+        // the line is gone or the driver does not take it within a second.
+        std::unique_lock<std::mutex> lock(d->mutex);
+        d->changed.wait_for(lock, std::chrono::seconds(1), [this] {
+            return (d->toSend.isEmpty() && d->sending == 0) || d->writeFailure || d->readFailure;
+        });
         d->stopping = true;
     }
     SetEvent(d->stopEvent);

@@ -18,6 +18,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -92,6 +93,15 @@ public:
         socket->setParent(this);
         connect(socket, &QTcpSocket::readyRead, this, &Session::take);
         connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+        // An unplugged adapter takes its COM port with it: a modem that hung up loses its link.
+        connect(&unplugs, &QTimer::timeout, this, [this] {
+            for (auto it = comOf.begin(); it != comOf.end();) {
+                const int k = (it++)->first;
+                if (modems.at(k)->isHungUp())
+                    release(k);
+            }
+        });
+        unplugs.start(10);
     }
     ~Session() override
     {
@@ -254,6 +264,7 @@ private:
 
     QTcpSocket *socket;
     ComPorts *ports;
+    QTimer unplugs;
     std::map<int, std::unique_ptr<sim::SimModem>> modems;
     std::map<int, QString> comOf;
     QStringList links;

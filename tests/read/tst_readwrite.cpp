@@ -861,7 +861,7 @@ void TestReadWrite::readAndWrittenSetsAreKeptAndOneOpens()
                      .endsWith(entry.kind == history::Kind::Read ? "-read.txt" : "-write.txt"),
                  qPrintable(entry.path));
     }
-    QVERIFY(readBytes(kept.at(0).path).contains("SETURL3=c.example,1,0;\n"));
+    QVERIFY(readBytes(kept.at(0).path).contains("SETURL3=c.example,1,0;" + textLineEnd()));
     QVERIFY(!readBytes(kept.at(1).path).contains("c.example"));
 
     // "История…" lists them newest first; "Открыть" on the read loads it as a file load does.

@@ -21,6 +21,16 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// How a text file the program writes ends its lines: the platform's way (CR LF on Windows).
+inline QByteArray textLineEnd()
+{
+#ifdef Q_OS_WIN
+    return "\r\n";
+#else
+    return "\n";
+#endif
+}
+
 // The whole file; a null array when it cannot be read (so a file that must not exist compares as null).
 inline QByteArray readBytes(const QString &path)
 {
