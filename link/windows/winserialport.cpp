@@ -490,7 +490,8 @@ bool WinSerialPort::open(OpenMode mode)
         return false;
     }
     SetupComm(port, 4096, 4096);
-    PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    // Only what came in before: bytes an earlier opening wrote may still be on their way in the adapter.
+    PurgeComm(port, PURGE_RXCLEAR);
     d->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     d->stopping = false;
     d->arrived.clear();

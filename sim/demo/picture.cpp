@@ -4,6 +4,7 @@
 #include "app/windowfit.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
+#include "qtenvironment.h"
 #include "sim/simmodem.h"
 #include "testfont.h"
 #include "windowmanager.h"
@@ -28,6 +29,7 @@ static void waitMs(int ms)
 
 int main(int argc, char *argv[])
 {
+    takeQtEnvironment();
     QApplication app(argc, argv);
     applyTestFont();
     // Framed by the window manager VELON_TEST_WINDOW_MANAGER names, as on a desktop.

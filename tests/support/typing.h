@@ -30,8 +30,8 @@ inline void typeOver(QWidget *w, const QString &text)
     typeText(w, text);
 }
 
-// Clicks a radio button or check box where it takes clicks: on its indicator and text, which a layout may leave
-// narrower than the widget (its middle can then be empty space that ignores the click).
+// Clicks a radio button or check box where it takes clicks: on its indicator and text, which a layout may
+// leave narrower than the widget (its middle can then be empty space that ignores the click).
 inline void clickButton(QAbstractButton *button)
 {
     QStyleOptionButton opt;
