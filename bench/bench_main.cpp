@@ -11,6 +11,7 @@
 #include "messageboxwatcher.h"
 #include "params/records.h"
 #include "sim/simmodem.h"
+#include "windowsrows.h"
 
 #include "link/serialport.h"
 #include <QAction>
@@ -474,6 +475,14 @@ int main(int argc, char *argv[])
     progress("velon-cli on a rack");
     for (const clifleet::Figure &f : clifleet::measure(answerDelayMs))
         rows.append({f.what, f.ms, f.lineLimitMs, "-", f.note});
+    // VELON_WINDOWS_BUILD names the Windows build whose velon-cli.exe runs under Wine (scripts/bench:
+    // build-windows).
+    if (qEnvironmentVariableIsSet("VELON_WINDOWS_BUILD")) {
+        progress("velon-cli.exe under Wine");
+        for (const clifleet::Figure &f :
+             windowsrows::measure(qEnvironmentVariable("VELON_WINDOWS_BUILD"), answerDelayMs))
+            rows.append({f.what, f.ms, f.lineLimitMs, "-", f.note});
+    }
     progress("cpu");
     benchCpu(boxes);
     progress("memory");

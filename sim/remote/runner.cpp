@@ -7,6 +7,7 @@
 // Listens on 127.0.0.1 (a port of the system's choice, written to FILE) and serves sim/remote/protocol.h.
 // COM numbers are taken with an exclusive link, so runners of several prefixes or trees never share one.
 
+#include "sim/remote/comports.h"
 #include "sim/remote/protocol.h"
 
 #include <QCommandLineParser>
@@ -40,54 +41,10 @@ void stopOnSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(stopPipe[1], &byte, 1);
 }
 
-class ComPorts
-{
-public:
-    ComPorts(const QString &prefix, const QString &busyTarget) : dir(prefix + "/dosdevices"), busy(busyTarget)
-    {
-        // Links a runner that ended without tidying left behind: nothing answers on them any more.
-        for (int n = first; n <= last; ++n) {
-            const QString link = path(n);
-            const QFileInfo info(link);
-            if (info.isSymLink() && !QFileInfo::exists(info.symLinkTarget()))
-                QFile::remove(link);
-        }
-    }
-
-    // "COMn" whose link leads to target; empty when every number is taken.
-    QString take(const QString &target)
-    {
-        for (int i = 0; i <= last - first; ++i) {
-            const int n = first + (next + i) % (last - first + 1);
-            if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path(n)).constData()) ==
-                0) {
-                next = n - first + 1;
-                return QStringLiteral("COM%1").arg(n);
-            }
-        }
-        return QString();
-    }
-    void release(const QString &com)
-    {
-        if (com.startsWith(QLatin1String("COM")))
-            QFile::remove(path(com.mid(3).toInt()));
-    }
-    // Opening a folder fails with access denied: what Windows says of a port another program holds.
-    QString busyTarget() const { return busy; }
-
-private:
-    static constexpr int first = 10;
-    static constexpr int last = 250;
-    QString path(int n) const { return dir + QStringLiteral("/com%1").arg(n); }
-    QString dir;
-    QString busy;
-    int next = 0;
-};
-
 class Session : public QObject
 {
 public:
-    Session(QTcpSocket *socket, ComPorts *ports, QObject *parent)
+    Session(QTcpSocket *socket, sim::ComPorts *ports, QObject *parent)
         : QObject(parent), socket(socket), ports(ports)
     {
         socket->setParent(this);
@@ -263,7 +220,7 @@ private:
     }
 
     QTcpSocket *socket;
-    ComPorts *ports;
+    sim::ComPorts *ports;
     QTimer unplugs;
     std::map<int, std::unique_ptr<sim::SimModem>> modems;
     std::map<int, QString> comOf;
@@ -293,7 +250,7 @@ int main(int argc, char *argv[])
     std::signal(SIGINT, stopOnSignal);
     std::signal(SIGHUP, stopOnSignal);
     QTemporaryDir busyFolder;
-    ComPorts ports(parser.value("wineprefix"), busyFolder.path());
+    sim::ComPorts ports(parser.value("wineprefix"), busyFolder.path());
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, 0)) {
         fprintf(stderr, "velon-simrunner: %s\n", qPrintable(server.errorString()));

@@ -1,0 +1,103 @@
+#include "windowsrows.h"
+#include "linetime.h"
+
+#include "sim/remote/comports.h"
+#include "sim/simmodem.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace windowsrows {
+
+namespace {
+
+using linetime::lineMs;
+using linetime::replyBytes;
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// One run of the program with its arguments; its wall time, its start included. Failures noted.
+double run(const QStringList &command, QString *note)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELON_PORTS", QString());
+    process.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    process.start(command.first(), command.mid(1));
+    process.waitForFinished(120000);
+    const double ms = t.nsecsElapsed() / 1e6;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        *note += QString(", FAILED (%1): %2")
+                     .arg(process.exitCode())
+                     .arg(QString::fromUtf8(process.readAllStandardError()).trimmed().left(200));
+    return ms;
+}
+
+} // namespace
+
+QVector<clifleet::Figure> measure(const QString &windowsBuild, int answerDelayMs)
+{
+    const QString wineRun = windowsBuild + "/wine-run";
+    const QString exe = windowsBuild + "/soft/velon-cli.exe";
+    if (!QFileInfo::exists(wineRun) || !QFileInfo::exists(exe))
+        return {};
+    QTemporaryDir dir;
+    const QString file = dir.filePath("default.txt");
+    const sim::ParamList set = sim::SimModem::defaultParams();
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        for (const auto &kv : set)
+            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+    }
+    sim::SimModem modem;
+    modem.setAnswerDelayMs(answerDelayMs);
+    modem.start();
+    sim::ComPorts ports(windowsBuild + "/wine-prefix");
+    const QString com = ports.take(modem.slavePath());
+    QString note;
+    // Wine's own start-up (its server, its services) is paid once, as on a desktop where Wine already runs.
+    run({wineRun, exe, "--version"}, &note);
+
+    const auto side = [&](const QStringList &args, const QString &what, double limit) {
+        QVector<double> onLinux, underWine;
+        QString linuxNote, windowsNote;
+        // Alternating, so that the machine's moods fall on both alike; the median of three each.
+        for (int i = 0; i < 3; ++i) {
+            onLinux.append(
+                run(QStringList{VELON_CLI_PATH} + args + QStringList{modem.slavePath()}, &linuxNote));
+            underWine.append(run(QStringList{wineRun, exe} + args + QStringList{com}, &windowsNote));
+        }
+        const double l = median(onLinux);
+        const double w = median(underWine);
+        return QVector<clifleet::Figure>{
+            {"velon-cli " + what + " (Linux, beside the row below)", l, limit,
+             "median of 3; the process's start included" + linuxNote},
+            {"velon-cli.exe " + what + " under Wine", w, limit,
+             QString("median of 3, alternating with the row above: %1 times it%2")
+                 .arg(w / l, 0, 'f', 2)
+                 .arg(windowsNote)}};
+    };
+    const qint64 in = replyBytes(set);
+    QVector<clifleet::Figure> figures = side({"read", "--out", dir.filePath("read.txt"), "--port"},
+                                             "read --port", lineMs(8 + in) + answerDelayMs);
+    modem.clearLog();
+    run({VELON_CLI_PATH, "write", file, "--port", modem.slavePath()}, &note);
+    const qint64 sent = modem.received().size();
+    figures += side({"write", file, "--port"}, "write --port", lineMs(sent + in) + answerDelayMs);
+    ports.release(com);
+    return figures;
+}
+
+} // namespace windowsrows
