@@ -1,6 +1,7 @@
 #include "cli/portnames.h"
 
 #include "link/portlist.h"
+#include "link/portopen.h"
 
 #include <algorithm>
 
@@ -32,8 +33,7 @@ QStringList available()
         ports = portlist::systemPorts();
     QStringList paths;
     for (const QString &name : names) {
-        const QString location = ports.value(name).systemLocation();
-        paths.append(name.startsWith('/') ? name : location.isEmpty() ? "/dev/" + name : location);
+        paths.append(portopen::devicePath(name, ports.value(name).systemLocation()));
     }
     return paths;
 }

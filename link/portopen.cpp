@@ -11,10 +11,20 @@ namespace portopen {
 
 QString devicePath(const QString &name)
 {
+    return name.startsWith('/') ? name : devicePath(name, SerialPortInfo(name).systemLocation());
+}
+
+QString devicePath(const QString &name, const QString &systemLocation)
+{
     if (name.startsWith('/'))
         return name;
-    const SerialPortInfo info(name);
-    return info.systemLocation().isEmpty() ? "/dev/" + name : info.systemLocation();
+    if (!systemLocation.isEmpty())
+        return systemLocation;
+#ifdef Q_OS_WIN
+    return SerialPort(name).portName();
+#else
+    return "/dev/" + name;
+#endif
 }
 
 Problem open(SerialPort *port)

@@ -11,8 +11,11 @@ namespace portopen {
 
 enum class Problem { None, Missing, Busy, NoPermission, Other };
 
-// The device node behind a port name: "/dev/ttyUSB0" for "ttyUSB0" or "/dev/ttyUSB0".
+// The device node behind a port name: "/dev/ttyUSB0" for "ttyUSB0" or "/dev/ttyUSB0"; on Windows the name
+// Windows opens, "COM3".
 QString devicePath(const QString &name);
+// The same, where the system's port information (systemLocation) was looked up already.
+QString devicePath(const QString &name, const QString &systemLocation);
 
 // Opens port for reading and writing; on failure says why.
 Problem open(SerialPort *port);

@@ -16,7 +16,8 @@ public:
     static QList<WinSerialPortInfo> availablePorts();
 
     QString portName() const { return name; }
-    QString systemLocation() const { return name.isEmpty() ? QString() : QStringLiteral("\\\\.\\") + name; }
+    // The name Windows users know the port by ("COM3"): the port class adds the device prefix itself.
+    QString systemLocation() const { return name; }
     QString description() const { return descriptionText; }
     QString manufacturer() const { return manufacturerText; }
     QString serialNumber() const { return serialNumberText; }
