@@ -111,8 +111,7 @@ void MainWindow::loadParamFile(const QString &fileName)
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.
-    const QStringList replaced = paramfile::keysWithReplacedCharacters(
-        records::toParamsMap(records::splitRecordTexts(paramfile::withoutLineBreaks(fileToString))));
+    const QStringList replaced = paramfile::keysWithReplacedCharacters(fileToString);
     if (!replaced.isEmpty())
         QMessageBox::information(this, QString(), paramfile::replacedCharactersMessage(replaced),
                                  QMessageBox::Ok);
