@@ -108,6 +108,9 @@ void MainWindow::loadParamFile(const QString &fileName)
     qCDebug(lcFiles) << "fileToString" << debugtext::excerpt(paramfile::withoutLineBreaks(fileToString));
     if (!holdsASet(fileName, fileToString))
         return;
+    const bool editsKept = keepUnsavedEdits();
+    // A file's set is no modem's: edits to come are kept under the modem at hand.
+    formModem.clear();
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.
@@ -117,4 +120,5 @@ void MainWindow::loadParamFile(const QString &fileName)
                                  QMessageBox::Ok);
     reportStatus(validateParamSet() ? statusline::Outcome::Loaded : statusline::Outcome::LoadedPartly,
                  fileName);
+    sayEditsKept(editsKept);
 }

@@ -1,6 +1,9 @@
 #include "app/mainwindow.h"
 #include "debuglines.h"
+#include "files/paramfile.h"
 #include "filesizelimit.h"
+#include "history/comparewindow.h"
+#include "history/historystore.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
@@ -10,13 +13,16 @@
 #include "typing.h"
 
 #include "link/serialport.h"
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -426,6 +432,64 @@ private slots:
         QCOMPARE(heldRecords().mid(setconf), freshWindowRecords().mid(setconf));
         QVERIFY(!settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
         QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString());
+    }
+
+    // A load over the engineer's edits keeps them in the history first and says so; only a complete load
+    // clears the edit mark: one that stopped partway leaves the edits beside what it filled.
+    void loadOverEdits_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("complete load over edits") << true << true;
+        QTest::newRow("partial load over edits") << true << false;
+        QTest::newRow("partial load, no edits") << false << false;
+    }
+    void loadOverEdits()
+    {
+        QFETCH(bool, edited);
+        QFETCH(bool, complete);
+        QTemporaryDir history;
+        window->setHistoryFolder(history.path());
+        QStringList partial = otherSet();
+        partial.removeAt(fileKeys().indexOf("SETCONF"));
+        writeFile("in.txt", linesOf(complete ? plainSet : partial));
+        if (edited)
+            typeOver(window->findChild<QLineEdit *>("lineEdit_url3"), "c.example");
+        const QStringList form = heldRecords();
+        MessageBoxWatcher watcher;
+        load("in.txt");
+        QCOMPARE(window->hasEdits(), edited && !complete);
+        const QVector<history::Entry> kept = history::entries(history.path());
+        QCOMPARE(kept.size(), edited ? 1 : 0);
+        const QString status = window->findChild<QLabel *>("label_status")->text();
+        QVERIFY2(QRegularExpression("; прежние изменения сохранены в истории в \\d\\d:\\d\\d:\\d\\d$")
+                         .match(status)
+                         .hasMatch() == edited,
+                 qPrintable(status));
+        if (edited) {
+            QCOMPARE(kept.first().kind, history::Kind::Unsaved);
+            QCOMPARE(readBytes(kept.first().path), paramfile::fileBytes(form));
+        }
+    }
+
+    // "Сравнить…" → "С файлом…" on the very file the form was loaded from finds nothing: the file is taken as
+    // a fresh window takes it (velon-cli diff's taking), an interval of 5 lifted to 10, an over-long number
+    // cut.
+    void comparisonWithTheLoadedFileFindsNothing()
+    {
+        QStringList set = plainSet;
+        set[fileKeys().indexOf("SETURL1")] = "SETURL1=example.org,8080,5;";
+        set[fileKeys().indexOf("ADMTEL1")] = "ADMTEL1=+7900123456789;";
+        writeFile("lifted.txt", linesOf(set));
+        MessageBoxWatcher watcher;
+        load("lifted.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Неверная длина параметра ADMTEL1"});
+        QCOMPARE(window->recordText("SETURL1"), QString("SETURL1=example.org,8080,10;"));
+        window->findChild<QAction *>("action_compare")->trigger();
+        openAnswer = path("lifted.txt");
+        window->compareWindow()->findChild<QPushButton *>("pushButton_withFile")->click();
+        QCOMPARE(window->compareWindow()->findChild<QLabel *>("label_count")->text(),
+                 QString("Различаются параметров: 0"));
     }
 
     void fileThatCannotBeOpened_data()
