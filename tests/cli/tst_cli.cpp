@@ -537,13 +537,6 @@ private slots:
         QTest::newRow("a port named twice")
             << QByteArray("модем;SETLOG\n/dev/ttyUSB1;0\n2;0\n/dev/ttyUSB1;1\n")
             << QStringList{"Таблица значений %1: строка 4: модем /dev/ttyUSB1 уже назван в строке 2"};
-        QTest::newRow("a carriage return in a quoted cell")
-            << QByteArray("IMEI,SETID\n1,\"1,a\rb\"\n")
-            << QStringList{"Таблица значений %1: строка 2, SETID: перевод строки в значении недопустим"};
-        QTest::newRow("a comma in the one field of PASSET")
-            << QByteArray("IMEI;PASSET\n1;KV,R38\n")
-            << QStringList{
-                   "Таблица значений %1: строка 2, PASSET: запятая недопустима: у параметра одно поле"};
         QTest::newRow("a character outside the basic plane")
             << QByteArray("IMEI,SETID\n1,\"1,\xf0\x9f\x98\x80\"\n")
             << QStringList{
@@ -651,13 +644,11 @@ private slots:
         QTest::addColumn<bool>("named");    // the file is named after the IMEI
         QTest::addColumn<QString>("shown"); // the summary's IMEI column
         QTest::newRow("15 digits") << "356938035643817" << true << "356938035643817";
-        QTest::newRow("17 digits") << "35693803564381712" << true << "35693803564381712";
         QTest::newRow("13 digits") << "3569380356438" << false << "3569380356438";
         QTest::newRow("a path upwards") << "../escaped" << false << "../escaped";
         QTest::newRow("an absolute path") << dir.filePath("abs") << false << dir.filePath("abs");
-        QTest::newRow("a line break") << "3569380\n35643817" << false << "3569380\\n35643817";
-        QTest::newRow("terminal control")
-            << "\x1b[2J\b356938035643817" << false << "\\x1B[2J\\x08356938035643817";
+        QTest::newRow("terminal control, a line break")
+            << "\x1b[2J\b3569380\n35643817" << false << "\\x1B[2J\\x083569380\\n35643817";
     }
     void imeiNeverAPath()
     {
@@ -683,21 +674,19 @@ private slots:
     }
 
     // Ctrl+C or SIGTERM in a rack run: no new modem starts; the one under way stops before "WRITEALL;" or,
-    // once that has left, finishes its read-back. The summary (or the JSON array) says each modem's state,
-    // the silent and busy ports searched among them, and the status is 130 (143 for SIGTERM).
+    // once that has left, finishes its read-back. The summary says each modem's result, the silent and busy
+    // ports searched among them, and the status is 130 (143 for SIGTERM).
     void rackRunInterrupted_data()
     {
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<bool>("afterWriteAll"); // the signal once the first modem's "WRITEALL;" has left
-        QTest::addColumn<bool>("json");
-        QTest::newRow("Ctrl+C during the records, JSON") << int(SIGINT) << false << true;
-        QTest::newRow("SIGTERM during the read-back, summary") << int(SIGTERM) << true << false;
+        QTest::newRow("Ctrl+C during the records") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM during the read-back") << int(SIGTERM) << true;
     }
     void rackRunInterrupted()
     {
         QFETCH(int, signalNumber);
         QFETCH(bool, afterWriteAll);
-        QFETCH(bool, json);
         SimFixture rack;
         const QString silentPort = rack.addSilentPort()->slavePath();
         const QString busyPort = rack.addBusyPort();
@@ -708,10 +697,7 @@ private slots:
         }
         const QString file = dir.filePath("interrupted.txt");
         QVERIFY(writeBytes(file, fileOf(sim::SimModem::defaultParams())));
-        QStringList args{"write", file, "--all", "--jobs", "1"};
-        if (json)
-            args << "--json";
-        auto process = startCli(args, rack.portNames());
+        auto process = startCli({"write", file, "--all", "--jobs", "1"}, rack.portNames());
         // One modem at a time, in the ports' order: the first is under way.
         if (afterWriteAll)
             QTRY_VERIFY_WITH_TIMEOUT(modems.first()->writeAllCount() == 1, 30000);
@@ -720,40 +706,20 @@ private slots:
         QCOMPARE(::kill(pid_t(process->processId()), signalNumber), 0);
         const CliRun run = finishCli(*process);
         QCOMPARE(run.status, 128 + signalNumber);
-
-        // port -> state, status, the summary's verdict (or the last message)
-        QMap<QString, QStringList> got;
-        if (json) {
-            const QJsonArray array = QJsonDocument::fromJson(run.out).array();
-            QCOMPARE(array.size(), 5);
-            for (const QJsonValue &v : array) {
-                const QJsonObject o = v.toObject();
-                const QJsonValue status = o.value("status");
-                got.insert(o.value("port").toString(),
-                           {o.value("state").toString(),
-                            status.isNull() ? "-" : QString::number(status.toInt()),
-                            o.value("messages").toArray().last().toString()});
-            }
-        } else {
-            const QMap<QString, QStringList> rows = summaryRows(run.out);
-            QCOMPARE(rows.size(), 5);
-            for (auto row = rows.begin(); row != rows.end(); ++row)
-                got.insert(row.key(), {QString(), row.value().value(3), row.value().value(4)});
-        }
-        const auto state = [json](const char *s) { return json ? QString(s) : QString(); };
-        QCOMPARE(got.value(silentPort), (QStringList{state("silent"), "-", "модем не ответил"}));
-        QCOMPARE(got.value(busyPort), (QStringList{state("busy"), "-", "порт занят другой программой"}));
+        const QMap<QString, QStringList> rows = summaryRows(run.out);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.value(silentPort).mid(3), (QStringList{"-", "модем не ответил"}));
+        QCOMPARE(rows.value(busyPort).mid(3), (QStringList{"-", "порт занят другой программой"}));
         int interrupted = 0;
         for (sim::SimModem *m : modems) {
-            const QStringList &result = got.value(m->slavePath());
+            const QStringList result = rows.value(m->slavePath()).mid(3);
             if (m->writeAllCount() == 1) {
-                QCOMPARE(result, (QStringList{state("finished"), "0", "записан и проверен"}));
+                QCOMPARE(result, (QStringList{"0", "записан и проверен"}));
                 QCOMPARE(m->records().last(), QByteArray("READALL;"));
             } else {
                 ++interrupted;
-                QCOMPARE(result.mid(0, 2),
-                         (QStringList{state("interrupted"), QString::number(128 + signalNumber)}));
-                QVERIFY2(result.at(2).startsWith("прервано"), qPrintable(result.at(2)));
+                QCOMPARE(result.value(0), QString::number(128 + signalNumber));
+                QVERIFY2(result.value(1).startsWith("прервано"), qPrintable(result.value(1)));
                 QVERIFY(!m->records().contains("WRITEALL;"));
             }
         }

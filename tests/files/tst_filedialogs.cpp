@@ -192,14 +192,6 @@ private slots:
             QCOMPARE(watcher.texts(), QStringList{question});
             QCOMPARE(contents().count('\n'), 26);
         }
-        // A name of its own asks nothing.
-        {
-            FileDialogDriver driver(filePath("v1.3 final"));
-            MessageBoxWatcher watcher;
-            click("toolButton_saveToFile");
-            QVERIFY(watcher.boxes().isEmpty());
-            QVERIFY(QFile::exists(filePath("v1.3 final.txt")));
-        }
     }
 
     void openDialog()

@@ -1,9 +1,7 @@
 #include "app/mainwindow.h"
 #include "debuglines.h"
-#include "files/paramfile.h"
 #include "filesizelimit.h"
 #include "history/comparewindow.h"
-#include "history/historystore.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
@@ -22,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -432,44 +429,6 @@ private slots:
         QCOMPARE(heldRecords().mid(setconf), freshWindowRecords().mid(setconf));
         QVERIFY(!settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
         QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString());
-    }
-
-    // A load over the engineer's edits keeps them in the history first and says so; only a complete load
-    // clears the edit mark: one that stopped partway leaves the edits beside what it filled.
-    void loadOverEdits_data()
-    {
-        QTest::addColumn<bool>("edited");
-        QTest::addColumn<bool>("complete");
-        QTest::newRow("complete load over edits") << true << true;
-        QTest::newRow("partial load over edits") << true << false;
-        QTest::newRow("partial load, no edits") << false << false;
-    }
-    void loadOverEdits()
-    {
-        QFETCH(bool, edited);
-        QFETCH(bool, complete);
-        QTemporaryDir history;
-        window->setHistoryFolder(history.path());
-        QStringList partial = otherSet();
-        partial.removeAt(fileKeys().indexOf("SETCONF"));
-        writeFile("in.txt", linesOf(complete ? plainSet : partial));
-        if (edited)
-            typeOver(window->findChild<QLineEdit *>("lineEdit_url3"), "c.example");
-        const QStringList form = heldRecords();
-        MessageBoxWatcher watcher;
-        load("in.txt");
-        QCOMPARE(window->hasEdits(), edited && !complete);
-        const QVector<history::Entry> kept = history::entries(history.path());
-        QCOMPARE(kept.size(), edited ? 1 : 0);
-        const QString status = window->findChild<QLabel *>("label_status")->text();
-        QVERIFY2(QRegularExpression("; прежние изменения сохранены в истории в \\d\\d:\\d\\d:\\d\\d$")
-                         .match(status)
-                         .hasMatch() == edited,
-                 qPrintable(status));
-        if (edited) {
-            QCOMPARE(kept.first().kind, history::Kind::Unsaved);
-            QCOMPARE(readBytes(kept.first().path), paramfile::fileBytes(form));
-        }
     }
 
     // "Сравнить…" → "С файлом…" on the very file the form was loaded from finds nothing: the file is taken as

@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 
-#include <algorithm>
-
 // The text in UTF-16 of the given byte order, after its byte-order mark.
 static QByteArray utf16(const char *order, const QString &text)
 {
@@ -121,35 +119,16 @@ private slots:
         QVERIFY(failed.path.isEmpty());
         QVERIFY(!failed.error.isEmpty());
 
-        QCOMPARE(history::modemFolder(" 356938035643809 ", "pts/3"), QString("356938035643809"));
-        QCOMPARE(history::modemFolder("../../etc", "pts/3"), QString("pts_3"));
-        QCOMPARE(history::modemFolder(QString(), "COM3"), QString("COM3_"));
-    }
-
-    // A clock that ran fast left 200 sets dated a year ahead (and one named before sets were counted): the
-    // set kept now is the newest by the order of keeping, and stays with the 199 kept after the old one.
-    void historyOrderIsTheOrderOfKeeping()
-    {
-        QTemporaryDir root;
-        const QDateTime now(QDate(2026, 3, 12), QTime(9, 0));
-        const QStringList set{"SETLOG=0;"};
-        QVERIFY(QDir(root.path()).mkpath("m"));
-        const QString uncounted = root.filePath("m/2027-01-01_00-00-00.000-read.txt");
+        // The clock set back a year (it ran fast before): the set kept now stays, though dated oldest; the
+        // one named before sets were counted goes, and the first kept of the others.
+        const QString uncounted = root.filePath("356938035643809/2027-01-01_00-00-00.000-read.txt");
         QVERIFY(writeBytes(uncounted, paramfile::fileBytes(set)));
-        for (int n = 0; n < history::keptPerModem; ++n)
-            QVERIFY(history::keep(root.path(), "m", history::Kind::Read, set, now.addYears(1).addSecs(n))
-                        .error.isEmpty());
-        QVERIFY(!QFile::exists(uncounted));
-        const history::Kept kept = history::keep(root.path(), "m", history::Kind::Write, set, now);
-        QVERIFY(QFile::exists(kept.path));
-        const QVector<history::Entry> all = history::entries(root.path());
-        QCOMPARE(all.size(), history::keptPerModem);
-        QCOMPARE(all.last().path, kept.path);
-        QCOMPARE(all.last().sequence, history::keptPerModem + 1);
-        QVERIFY(
-            std::none_of(all.begin(), all.end(), [](const history::Entry &e) { return e.sequence == 1; }));
+        const history::Kept late =
+            history::keep(root.path(), "356938035643809", history::Kind::Write, set, start.addYears(-1));
+        QVERIFY(QFile::exists(late.path) && !QFile::exists(uncounted) && !QFile::exists(all.at(199).path));
+        QCOMPARE(history::entries(root.path()).last().path, late.path);
         // A folder name that would lead out of the history is not written.
-        QVERIFY(!history::keep(root.path(), "../m", history::Kind::Read, set, now).error.isEmpty());
+        QVERIFY(!history::keep(root.path(), "../m", history::Kind::Read, set, start).error.isEmpty());
     }
 
     // The names a modem's answer or a port's name may give a file or a folder, on Linux and on Windows.
@@ -161,73 +140,36 @@ private slots:
         QTest::newRow("IMEI of 15 digits") << "356938035643809"
                                            << "/dev/ttyUSB0"
                                            << "356938035643809";
-        QTest::newRow("IMEI of 14 digits") << "35693803564380"
-                                           << "/dev/ttyUSB0"
-                                           << "35693803564380";
-        QTest::newRow("IMEI of 17 digits") << "35693803564380912"
-                                           << "/dev/ttyUSB0"
-                                           << "35693803564380912";
-        QTest::newRow("IMEI with spaces around") << " 356938035643809\r"
-                                                 << "/dev/ttyUSB0"
-                                                 << "356938035643809";
+        QTest::newRow("IMEI of 17 digits, spaces around") << " 35693803564380912\r"
+                                                          << "/dev/ttyUSB0"
+                                                          << "35693803564380912";
         QTest::newRow("13 digits: the port") << "3569380356438"
                                              << "/dev/ttyUSB0"
                                              << "ttyUSB0";
-        QTest::newRow("18 digits: the port") << "356938035643809123"
-                                             << "/dev/ttyUSB0"
-                                             << "ttyUSB0";
         QTest::newRow("a path upwards") << "../x"
-                                        << "/dev/ttyUSB0"
-                                        << "ttyUSB0";
-        QTest::newRow("an absolute path") << "/etc/cron.d/x"
-                                          << "/dev/pts/3"
-                                          << "pts_3";
+                                        << "/dev/pts/3"
+                                        << "pts_3";
         QTest::newRow("a line break") << "35693803\n5643809"
                                       << "/dev/ttyUSB0"
                                       << "ttyUSB0";
-        QTest::newRow("no IMEI") << ""
-                                 << "/dev/ttyACM0"
-                                 << "ttyACM0";
         QTest::newRow("Windows port") << ""
                                       << "COM3"
                                       << "COM3_";
-        QTest::newRow("Windows port, device path") << ""
-                                                   << "\\\\.\\COM12"
-                                                   << "COM12";
-        QTest::newRow("reserved name, any case") << ""
-                                                 << "lpt9"
-                                                 << "lpt9_";
-        QTest::newRow("reserved name with an extension") << ""
-                                                         << "NUL.txt"
-                                                         << "NUL_.txt";
-        QTest::newRow("reserved: CON, AUX, PRN") << ""
-                                                 << "con"
-                                                 << "con_";
-        QTest::newRow("not reserved: CONSOLE") << ""
-                                               << "CONSOLE"
-                                               << "CONSOLE";
+        QTest::newRow("reserved name with an extension, any case") << ""
+                                                                   << "nul.txt"
+                                                                   << "nul_.txt";
         QTest::newRow("separators") << ""
                                     << "a\\b:c/d"
                                     << "a_b_c_d";
         QTest::newRow("control characters") << ""
                                             << "/tmp/\x1b[2J\b"
                                             << "_tmp___2J_";
-        QTest::newRow("dot dot") << ""
-                                 << ".."
-                                 << "_";
-        QTest::newRow("dots inside") << ""
-                                     << "a...b"
-                                     << "a_.b";
-        QTest::newRow("leading and trailing dot") << ""
-                                                  << ".port."
-                                                  << "_port_";
-        QTest::newRow("Cyrillic") << ""
-                                  << "порт"
-                                  << "____";
+        QTest::newRow("dots") << ""
+                              << ".a...b."
+                              << "_a_.b_";
         QTest::newRow("nothing at all") << ""
                                         << ""
                                         << "no-port";
-        QTest::newRow("at most 64 characters") << "" << QString(100, 'p') << QString(64, 'p');
         QTest::newRow("cut at 64, no trailing dot")
             << "" << QString(63, 'p') + ".x" << QString(63, 'p') + "_";
     }
@@ -236,20 +178,15 @@ private slots:
         QFETCH(QString, imei);
         QFETCH(QString, port);
         QFETCH(QString, name);
-        QCOMPARE(safename::forModem(imei, port), name);
         QCOMPARE(history::modemFolder(imei, port), name);
-        QVERIFY(safename::forModem(imei, port).size() <= safename::maxLength);
     }
 
     void safeNamesStayInTheirFolder()
     {
         QTemporaryDir dir, outside;
-        QVERIFY(safename::inside(dir.path(), dir.filePath("x.txt")));
         QVERIFY(safename::inside(dir.path() + "/", dir.filePath("./x.txt")));
-        QVERIFY(!safename::inside(dir.path(), dir.filePath("../x.txt")));
-        QVERIFY(!safename::inside(dir.path(), dir.filePath("sub/x.txt")));
-        QVERIFY(!safename::inside(dir.path(), "/etc/x.txt"));
-        QVERIFY(!safename::inside(dir.path(), dir.path()));
+        for (const QString &path : {dir.filePath("../x.txt"), dir.filePath("sub/x.txt"), dir.path()})
+            QVERIFY2(!safename::inside(dir.path(), path), qPrintable(path));
         // A link that leads out of the folder is outside, one that stays inside is not.
         QVERIFY(QFile::link(outside.filePath("x.txt"), dir.filePath("out.txt")));
         QVERIFY(!safename::inside(dir.path(), dir.filePath("out.txt")));
