@@ -337,6 +337,10 @@ private:
     void fillPortMenu();
     void choosePort(const QString &name);
     void askModemIdentity();
+    // Sends query and waits up to a second for the field it asks for (receivepath::Field, filled in by the
+    // receive path); *sent says why when it could not be sent.
+    enum class Asked { Field, OtherField, Silent, NotSent, Lost, Interrupted };
+    Asked askField(const QString &query, int field, Sent *sent);
     // Looks at the port list: a linked port that left it is lost; while none is linked, ports that appeared
     // are probed.
     void watchPorts();
@@ -390,8 +394,21 @@ private:
     void setFormEdited(bool edited);
     // Before a close: false when the engineer chose to stay or the save did not happen.
     bool mayCloseWithEdits();
-    // Keeps a set of 26 record texts in the history of the modem at hand; a failure is one status note.
-    void keepInHistory(history::Kind kind, const QStringList &recordTexts);
+    // Keeps a set of 26 record texts in the modem's folder of the history; a failure is one status note.
+    // False when it could not be kept.
+    bool keepInHistory(history::Kind kind, const QStringList &recordTexts, const QString &modem);
+    // Asks the modem at hand "IMEI;" before a read or write: the history folder its set goes to is its
+    // answer (or the port's name when it names none), so that a cable moved to another modem files that
+    // modem's sets as its own. False, with the failure reported, when the link failed or the window is
+    // closing: the read or write ends there.
+    bool askModemFolder(QString *folder);
+    // The form's edits that are not in the history yet, kept as "unsaved" under the modem the form's set
+    // came from; true when the form holds edits, which are then in the history (or could not be put there,
+    // which the status line says).
+    bool keepUnsavedEdits();
+    // Before a read or load replaces the form: its unsaved edits kept first. Say the result once the
+    // replacement has put its own words on the status line.
+    void sayEditsKept(bool kept);
     void showHistory();
     void showComparison();
     void compareWithModem();
@@ -407,7 +424,11 @@ private:
     int editsMade = 0;          // counts the engineer's edits, so an operation sees one made while it waited
     bool fillingForm = false;   // the program sets the form (a read, a load): no edit
     bool askingToClose = false; // the close question is open
-    bool sessionEnding = false;
+    int editsKept = -1;         // editsMade when the form's edits last went to the history
+    QString formModem;          // the history folder of the modem whose set the form holds; empty: none
+    QString historyError;       // why the last set could not be kept
+    bool sessionSaved = false;  // the session manager asked for the edits (a checkpoint or a logout)
+    bool sessionEnding = false; // the Quit after it is closing the windows: the session really ends
     std::unique_ptr<history::HistoryWindow> historyDialog;
     std::unique_ptr<history::CompareWindow> compareDialog;
 };

@@ -75,6 +75,8 @@ QString what(const Event &e)
         return "не удалось прочитать файл " + file;
     case Outcome::HistoryNotKept:
         return "набор не сохранён в истории: " + e.subject;
+    case Outcome::EditsKept:
+        return "прежние изменения сохранены в истории";
     }
     return QString();
 }
@@ -105,12 +107,10 @@ bool clearsEdits(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Read:
-    case Outcome::ReadPartly:
     case Outcome::Written:
     case Outcome::Mismatched:
     case Outcome::WrittenUnchecked:
     case Outcome::Loaded:
-    case Outcome::LoadedPartly:
     case Outcome::Saved:
         return true;
     default:

@@ -38,6 +38,7 @@ enum class Outcome {
     FileNotOpened,
     FileNotRead,
     HistoryNotKept, // subject: why
+    EditsKept,      // the form's unsaved edits went to the history before a read or load replaced them
 };
 
 struct Event
@@ -54,7 +55,8 @@ QString defaults();
 bool tellsOrigin(Outcome outcome);
 // The outcome's words with its time: "прочитаны из модема (COM3) в 10:31:02".
 QString describe(const Event &event);
-// Whether the outcome leaves the form matching the modem or a file again, so earlier edits stop counting.
+// Whether the outcome leaves the form matching the modem or a file again, so earlier edits stop counting: a
+// read or load that stopped partway leaves them standing beside what it filled.
 bool clearsEdits(Outcome outcome);
 // The whole line: the values' origin, "изменены" once the form was edited since, and, if the last operation
 // did not set them, what it did.

@@ -248,6 +248,13 @@ double benchCliRead(bool search)
     return took;
 }
 
+// The window asks "IMEI;" before each read and write: "IMEI;" out, the modem's answer delay,
+// "IMEI=<15 digits>;" and CR LF back.
+double imeiLineMs()
+{
+    return lineMs(5 + 23) + answerDelayMs;
+}
+
 void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes,
                LogWindow log = LogWindow::Closed)
 {
@@ -266,7 +273,7 @@ void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher
     QString note = QString("%1 bytes").arg(bytes);
     if (!whole || !boxes.texts().isEmpty())
         note += ", NOT read whole: " + boxes.texts().join("; ");
-    rows.append({withLog(what, log), took, lineMs(8 + bytes) + answerDelayMs,
+    rows.append({withLog(what, log), took, imeiLineMs() + lineMs(8 + bytes) + answerDelayMs,
                  bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
 }
 
@@ -284,15 +291,16 @@ void benchWrite(MessageBoxWatcher &boxes, LogWindow log = LogWindow::Closed)
     t.start();
     click(*w, "toolButton_writeModemParams");
     const double took = t.nsecsElapsed() / 1e6;
-    const qint64 out = modem.received().size();
+    // "IMEI;" and its answer are counted on their own.
+    const qint64 out = modem.received().size() - 5;
     const qint64 in = replyBytes(modem.params());
-    QString note = QString("%1 bytes out, %2 back").arg(out).arg(in);
+    QString note = QString("%1 bytes out, %2 back, after \"IMEI;\"").arg(out).arg(in);
     if (!boxes.texts().isEmpty())
         note += ", messages: " + boxes.texts().join("; ");
     if (modem.overrunCount() > 0)
         note += QString(", %1 OVERRUNS").arg(modem.overrunCount());
-    rows.append({withLog("write with read-back, default set", log), took, lineMs(out + in) + answerDelayMs,
-                 "about 1270 ms", note});
+    rows.append({withLog("write with read-back, default set", log), took,
+                 imeiLineMs() + lineMs(out + in) + answerDelayMs, "about 1270 ms", note});
 }
 
 // velon-cli write with read-back of the default set to `count` modems at once, one process each; the time

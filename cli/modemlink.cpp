@@ -54,13 +54,13 @@ void ModemLink::pause(int ms)
     waitMs(ms);
 }
 
-setreply::Reply ModemLink::readSet()
+setreply::Reply ModemLink::readSet(const std::function<bool()> &stop)
 {
     if (!send(QStringLiteral("READALL;")))
         return {QByteArray(), setreply::End::PortLost, QByteArray()};
     // The first second counts from when the command has left.
     pacer.waitUntilLeft(&port);
-    return setreply::receive(&port, [] { return false; });
+    return setreply::receive(&port, stop);
 }
 
 QString ModemLink::askImei()

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // velon-cli's link to one modem: the window's line settings, pacing and reply rules, with plain waits
 // instead of a window's event handling.
 class ModemLink
@@ -24,8 +26,9 @@ public:
     bool send(const QString &text);
     // Waits until what was sent has left the driver, then ms.
     void pause(int ms);
-    // Sends "READALL;" and takes the reply until it is complete (the window's rule).
-    setreply::Reply readSet();
+    // Sends "READALL;" and takes the reply until it is complete (the window's rule), or until stop says so
+    // (End::Interrupted).
+    setreply::Reply readSet(const std::function<bool()> &stop = [] { return false; });
     // Sends "IMEI;" and takes the modem's "IMEI=...;" within the first second of a reply; empty when none
     // came.
     QString askImei();

@@ -43,14 +43,4 @@ QVector<portsurvey::Port> survey(const QStringList &paths)
     return portsurvey::probeAll(paths);
 }
 
-QStringList answering(const QStringList &paths)
-{
-    QStringList found;
-    for (const portsurvey::Port &port : survey(paths)) {
-        if (port.answered)
-            found.append(port.name);
-    }
-    return found;
-}
-
 } // namespace portnames

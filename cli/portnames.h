@@ -18,7 +18,5 @@ QString stablePath(const QString &path);
 QStringList available();
 // Every port probed at once, each with its verdict.
 QVector<portsurvey::Port> survey(const QStringList &paths);
-// The ports among paths where a modem answers, in their order.
-QStringList answering(const QStringList &paths);
 
 } // namespace portnames

@@ -157,34 +157,48 @@ void MainWindow::askModemIdentity()
                                                               {"PROGVER;", receivepath::Field::ProgVer},
                                                               {"GSMVER;", receivepath::Field::GsmVer}};
     for (const auto &query : queries) {
-        awaitedField = int(query.second);
-        awaitedArrived = anyFieldArrived = false;
-        const Sent sent = sendToModem(query.first);
-        if (sent != Sent::Yes) {
-            awaitedField = -1;
+        Sent sent = Sent::Yes;
+        switch (askField(query.first, int(query.second), &sent)) {
+        case Asked::Interrupted:
+            return;
+        case Asked::NotSent:
             reportLinkFailure(sent);
             return;
-        }
-        if (!untilSent())
-            return;
-        QElapsedTimer waited;
-        waited.start();
-        while (!awaitedArrived && !linkLost && port->isOpen() &&
-               waited.elapsed() < setreply::firstByteWithinMs) {
-            if (!waitMs(setreply::pollMs) || interrupted())
-                return;
-        }
-        awaitedField = -1;
-        if (linkLost || !port->isOpen()) {
+        case Asked::Lost:
             reportStatus(statusline::Outcome::LinkLost);
             return;
-        }
-        if (!awaitedArrived && !anyFieldArrived) {
+        case Asked::Silent:
             reportStatus(statusline::Outcome::NoReply);
             return;
+        case Asked::Field:
+        case Asked::OtherField:
+            break;
         }
     }
     reportStatus(statusline::Outcome::IdentityRead);
+}
+
+MainWindow::Asked MainWindow::askField(const QString &query, int field, Sent *sent)
+{
+    awaitedField = field;
+    awaitedArrived = anyFieldArrived = false;
+    *sent = sendToModem(query);
+    if (*sent != Sent::Yes) {
+        awaitedField = -1;
+        return Asked::NotSent;
+    }
+    if (!untilSent())
+        return Asked::Interrupted;
+    QElapsedTimer waited;
+    waited.start();
+    while (!awaitedArrived && !linkLost && port->isOpen() && waited.elapsed() < setreply::firstByteWithinMs) {
+        if (!waitMs(setreply::pollMs) || interrupted())
+            return Asked::Interrupted;
+    }
+    awaitedField = -1;
+    if (linkLost || !port->isOpen())
+        return Asked::Lost;
+    return awaitedArrived ? Asked::Field : anyFieldArrived ? Asked::OtherField : Asked::Silent;
 }
 
 void MainWindow::watchPorts()

@@ -9,6 +9,7 @@
 #include "link/serialport.h"
 #include <QDebug>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 MainWindow::LinkOperation::LinkOperation(MainWindow *window)
 {
@@ -94,7 +95,14 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         return;
 
     const QStringList held = heldRecordTexts();
-    const int editsBefore = editsMade;
+    // However the write ends, an edit made while it waited was not written.
+    const auto laterEditsStay = qScopeGuard([this, editsBefore = editsMade] {
+        if (editsMade != editsBefore)
+            setFormEdited(true);
+    });
+    QString modem;
+    if (!askModemFolder(&modem))
+        return;
     const QStringList sendingTexts = writeplan::sends(held);
     qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)"
                     << linecodec::decode(bufferMainWindow) + '\n';
@@ -147,8 +155,6 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
                  mismatched);
     // What the modem holds now, as it read back.
-    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap));
-    // An edit made while the write waited was not written.
-    if (editsMade != editsBefore)
-        setFormEdited(true);
+    formModem = modem;
+    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap), modem);
 }

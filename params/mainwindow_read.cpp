@@ -32,7 +32,8 @@ bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent)
 void MainWindow::on_toolButton_readModemParams_clicked()
 {
     LinkOperation operation(this);
-    if (!operation.started())
+    QString modem;
+    if (!operation.started() || !askModemFolder(&modem))
         return;
     Sent sent = Sent::Yes;
     const setreply::Reply reply = fetchParamSet(&sent);
@@ -40,13 +41,18 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     // The window closed or the application quits: nobody is there to see a form fill or a message.
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (!reportNoSet(reply, sent)) {
-        slotGetAllParams(bufferMainWindow);
-        const bool whole = validateParamSet();
-        reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
-        // The modem's set as it came, whatever the form made of it.
-        keepInHistory(history::Kind::Read, history::recordTextsOf(paramsMap));
+    if (reportNoSet(reply, sent)) {
+        attachReceivePath();
+        return;
     }
+    const bool editsKept = keepUnsavedEdits();
+    slotGetAllParams(bufferMainWindow);
+    const bool whole = validateParamSet();
+    reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
+    sayEditsKept(editsKept);
+    // The modem's set as it came, whatever the form made of it.
+    formModem = modem;
+    keepInHistory(history::Kind::Read, history::recordTextsOf(paramsMap), modem);
     attachReceivePath();
 }
 

@@ -73,6 +73,7 @@ private slots:
     void closingWithEditsAsks_data();
     void closingWithEditsAsks();
     void readAndWrittenSetsAreKeptAndOneOpens();
+    void modemSwappedOnOnePortKeepsItsOwnSets();
     void comparisonWithTheModemShowsTheThreeDifferingKeysFirst();
 
 private:
@@ -80,7 +81,7 @@ private:
     void clickRead();
     void clickWrite();
     QString statusLine() const { return widget<QLabel>("label_status")->text(); }
-    // What a whole write sends, in order: the records, "WRITEALL;" and "READALL;".
+    // What a whole write sends, in order: "IMEI;", the records, "WRITEALL;" and "READALL;".
     QByteArrayList writeSequence() const;
     // Runs action inside the window's own wait once the port has handed over `bytes` bytes from now on, so
     // the moment is the same on any machine.
@@ -139,7 +140,8 @@ void TestReadWrite::clickWrite()
 
 QByteArrayList TestReadWrite::writeSequence() const
 {
-    QByteArrayList sequence;
+    // The modem is asked who it is first: its answer names the folder the written set is kept in.
+    QByteArrayList sequence{"IMEI;"};
     for (const QString &key : records::sendingOrder())
         sequence.append(window->recordText(key).toLatin1());
     return sequence << "WRITEALL;"
@@ -189,7 +191,7 @@ void TestReadWrite::fullSetInAnyOrderFillsEveryWidgetSilently()
     clickRead();
 
     QCOMPARE(boxes->texts(), QStringList());
-    QCOMPARE(modem->records(), QByteArrayList{"READALL;"});
+    QCOMPARE(modem->records(), (QByteArrayList{"IMEI;", "READALL;"}));
     // Every record the editor now holds is the one the modem sent: each widget was filled and its handler
     // ran.
     for (const auto &kv : sim::SimModem::defaultParams())
@@ -443,8 +445,8 @@ void TestReadWrite::silentReadBackReportsNoKey()
     startWindow();
     modem->setSilent(true);
     clickWrite();
-    // 26 records and WRITEALL reached the modem; nothing came back, so nothing was compared.
-    QCOMPARE(modem->records().size(), 28);
+    // "IMEI;", 26 records and WRITEALL reached the modem; nothing came back, so nothing was compared.
+    QCOMPARE(modem->records().size(), 29);
     QCOMPARE(boxes->texts(), QStringList{"Ошибка чтения данных"});
 }
 
@@ -459,9 +461,9 @@ void TestReadWrite::portThatCannotBeOpenedStopsTheWriteAfterOneMessage()
     clickWrite();
     QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
     boxes->clear();
+    // A read too: its "IMEI;" could not go out, and nothing more is tried.
     clickRead();
-    QCOMPARE(boxes->texts(),
-             (QStringList{"Не удалось открыть порт. Проверьте подключение ", "Ошибка чтения данных"}));
+    QCOMPARE(boxes->texts(), QStringList{"Не удалось открыть порт. Проверьте подключение "});
 }
 
 void TestReadWrite::secondClickDuringAReadDoesNothing()
@@ -478,7 +480,7 @@ void TestReadWrite::secondClickDuringAReadDoesNothing()
     clickRead();
     QVERIFY(disabledDuringRead);
     QCOMPARE(boxes->texts(), QStringList());
-    QCOMPARE(modem->records(), QByteArrayList{"READALL;"});
+    QCOMPARE(modem->records(), (QByteArrayList{"IMEI;", "READALL;"}));
     // The receive path is connected once: a debug line shows once.
     modem->sendDebug("once");
     auto *log = widget<QTextBrowser>("textBrowser");
@@ -504,8 +506,9 @@ void TestReadWrite::quitOrCloseEndsAReadOrWriteAtOnce()
     QFETCH(bool, quit);
     startWindow();
     modem->setAnswerDelayMs(3000);
-    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"READALL;"};
-    const int handed = write ? 5 : 1;
+    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"IMEI;", "READALL;"};
+    // "IMEI;" goes unanswered within its second: the modem answers late.
+    const int handed = write ? 6 : 2;
     const QString statusBefore = statusLine();
     // A write is interrupted once its fifth record is on the line, a read while it waits for the reply.
     whenWritten(sizeOf(sequence.mid(0, handed)), [this, write, quit] {
@@ -543,14 +546,15 @@ void TestReadWrite::unpluggedModemGivesOneTruthfulMessage_data()
     const QString lost = "связь с модемом потеряна";
     // Once "WRITEALL;" has left whole the modem has stored the set.
     const QString stored = "записаны, но не проверены: связь с модемом потеряна";
-    QTest::newRow("after the first record") << true << 1 << -1 << QStringList{notOpened} << 1 << lost;
-    QTest::newRow("during the records") << true << 5 << -1 << QStringList{notOpened} << 5 << lost;
-    QTest::newRow("near the end of the records") << true << 20 << -1 << QStringList{notOpened} << 20 << lost;
+    // The sequences begin with "IMEI;".
+    QTest::newRow("after the first record") << true << 2 << -1 << QStringList{notOpened} << 2 << lost;
+    QTest::newRow("during the records") << true << 6 << -1 << QStringList{notOpened} << 6 << lost;
+    QTest::newRow("near the end of the records") << true << 21 << -1 << QStringList{notOpened} << 21 << lost;
     QTest::newRow("between WRITEALL and READALL")
-        << true << 27 << -1 << QStringList{notOpened} << 27 << stored;
+        << true << 28 << -1 << QStringList{notOpened} << 28 << stored;
     QTest::newRow("during the read-back")
-        << true << -1 << 200 << QStringList{"Ошибка чтения данных"} << 28 << stored;
-    QTest::newRow("during a read") << false << -1 << 200 << QStringList{"Ошибка чтения данных"} << 1 << lost;
+        << true << -1 << 200 << QStringList{"Ошибка чтения данных"} << 29 << stored;
+    QTest::newRow("during a read") << false << -1 << 200 << QStringList{"Ошибка чтения данных"} << 2 << lost;
 }
 
 void TestReadWrite::unpluggedModemGivesOneTruthfulMessage()
@@ -562,7 +566,7 @@ void TestReadWrite::unpluggedModemGivesOneTruthfulMessage()
     QFETCH(int, received);
     QFETCH(QString, status);
     startWindow();
-    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"READALL;"};
+    const QByteArrayList sequence = write ? writeSequence() : QByteArrayList{"IMEI;", "READALL;"};
     const QString setcomBefore = window->recordText("SETCOM");
     if (unplugAfterRecords > 0) {
         const qint64 bytes = sizeOf(sequence.mid(0, unplugAfterRecords));
@@ -577,7 +581,12 @@ void TestReadWrite::unpluggedModemGivesOneTruthfulMessage()
                 QThread::msleep(1);
         });
     }
-    modem->setHangUpAt(unplugInReplyAt);
+    // The reply to "READALL;" is the one cut, not the one to "IMEI;" before it.
+    if (unplugInReplyAt > 0) {
+        hook = std::make_unique<QObject>();
+        connect(widget<QLineEdit>("lineEdit_IMEILevel"), &QLineEdit::textChanged, hook.get(),
+                [this, unplugInReplyAt] { modem->setHangUpAt(unplugInReplyAt); });
+    }
     write ? clickWrite() : clickRead();
 
     // One message, and no verdict or validation message about a set the lost port cut short.
@@ -674,6 +683,13 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
         << "Значения по умолчанию, изменены; не сохранены: Недопустимая длина пароля в TIME";
     QTest::newRow("edited after a load")
         << QStringList{"load", "password"} << "Загружены из файла set.txt в TIME, изменены";
+    // A read or load over edits keeps them in the history first; only a complete load clears the mark.
+    QTest::newRow("read over edits")
+        << QStringList{"edit", "read"}
+        << "Прочитаны из модема (PORT) в TIME; прежние изменения сохранены в истории в TIME";
+    QTest::newRow("partial load over edits") << QStringList{"edit", "load bad"}
+                                             << "Загружены из файла bad.txt не полностью в TIME, изменены; "
+                                                "прежние изменения сохранены в истории в TIME";
 }
 
 void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
@@ -714,6 +730,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             widget<QToolButton>("toolButton_loadFromFile")->click();
         } else if (step == "password") {
             typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_password"), "ab");
+        } else if (step == "edit") {
+            typeOver(widget<QLineEdit>("lineEdit_url1"), "a.example");
         } else if (step == "no history") {
             window->setHistoryFolder(dir.filePath("set.txt"));
         } else if (step == "save") {
@@ -758,6 +776,19 @@ void TestReadWrite::editMarkerFollowsReadEditSaveEditWrite()
          },
          true},
         {[&] { clickRead(); }, false},
+        // The same when the read-back goes unanswered.
+        {[&] {
+             modem->setReply("READALL;", "");
+             whenWritten(sizeOf(writeSequence().mid(0, 3)),
+                         [&] { typeOver(widget<QLineEdit>("lineEdit_url4"), "e.example"); });
+             clickWrite();
+         },
+         true},
+        {[&] {
+             modem->setReply("READALL;", QByteArray());
+             clickRead();
+         },
+         false},
     };
     int n = 0;
     for (const auto &step : steps) {
@@ -768,31 +799,46 @@ void TestReadWrite::editMarkerFollowsReadEditSaveEditWrite()
         QVERIFY2(statusLine().contains(", изменены") == step.second, qPrintable(at + statusLine()));
     }
     QCOMPARE(modem->param("SETURL1").section(',', 0, 0), QString("a.example"));
-    QCOMPARE(boxes->texts(), QStringList());
+    QCOMPARE(boxes->texts(), QStringList{"Ошибка чтения данных"});
+    boxes->clear();
 }
 
 void TestReadWrite::closingWithEditsAsks_data()
 {
     QTest::addColumn<bool>("edited");
+    QTest::addColumn<QStringList>("session"); // before the close: "checkpoint", "edit"; "ends": the session's
+                                              // Quit closes the window instead of the engineer
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("fileName"); // the save dialog's answer; empty: cancelled
     QTest::addColumn<bool>("closes");
-    QTest::newRow("no edits: no question") << false << QString() << QString() << true;
+    QTest::addColumn<int>("kept"); // unsaved sets in the history afterwards
+    QTest::newRow("no edits: no question") << false << QStringList() << QString() << QString() << true << 0;
     // A logout cannot wait for an answer: the edits go to the history instead.
-    QTest::newRow("session ends") << true << "session" << QString() << true;
-    QTest::newRow("Отмена") << true << "Отмена" << QString() << false;
-    QTest::newRow("Не сохранять") << true << "Не сохранять" << QString() << true;
-    QTest::newRow("Сохранить…, saved") << true << "Сохранить…"
-                                       << "kept" << true;
-    QTest::newRow("Сохранить…, dialog cancelled") << true << "Сохранить…" << QString() << false;
+    QTest::newRow("session ends") << true << QStringList{"checkpoint", "ends"} << QString() << QString()
+                                  << true << 1;
+    // A checkpoint, or a logout cancelled after its request, ends nothing: the question stays.
+    QTest::newRow("checkpoint, then the engineer closes")
+        << true << QStringList{"checkpoint"} << "Отмена" << QString() << false << 1;
+    QTest::newRow("checkpoint, an edit, then the session ends")
+        << true << QStringList{"checkpoint", "edit", "ends"} << QString() << QString() << true << 2;
+    QTest::newRow("a Quit without a session's request asks")
+        << true << QStringList{"ends"} << "Отмена" << QString() << false << 0;
+    QTest::newRow("Отмена") << true << QStringList() << "Отмена" << QString() << false << 0;
+    QTest::newRow("Не сохранять") << true << QStringList() << "Не сохранять" << QString() << true << 0;
+    QTest::newRow("Сохранить…, saved") << true << QStringList() << "Сохранить…"
+                                       << "kept" << true << 0;
+    QTest::newRow("Сохранить…, dialog cancelled")
+        << true << QStringList() << "Сохранить…" << QString() << false << 0;
 }
 
 void TestReadWrite::closingWithEditsAsks()
 {
     QFETCH(bool, edited);
+    QFETCH(QStringList, session);
     QFETCH(QString, answer);
     QFETCH(QString, fileName);
     QFETCH(bool, closes);
+    QFETCH(int, kept);
     QTemporaryDir dir;
     startWindow();
     int asked = 0;
@@ -806,10 +852,23 @@ void TestReadWrite::closingWithEditsAsks()
         typeOver(widget<QLineEdit>("lineEdit_url2"), "b.example");
     QTemporaryDir historyDir;
     window->setHistoryFolder(historyDir.path());
-    if (answer == "session")
-        QVERIFY(QMetaObject::invokeMethod(window.get(), "keepEditsAtSessionEnd"));
+    for (const QString &step : session) {
+        if (step == "checkpoint")
+            QVERIFY(QMetaObject::invokeMethod(window.get(), "keepEditsAtSessionEnd"));
+        else if (step == "edit")
+            typeOver(widget<QLineEdit>("lineEdit_url2"), "c.example");
+    }
     boxes->answerWith(answer);
-    window->close();
+    if (session.contains("ends")) {
+        // As the session manager ends a session: a Quit, from which the application closes its windows. A
+        // Quit that went through leaves the application's loop told to end; one turn of it clears that.
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        qApp->exec();
+    } else {
+        window->close();
+    }
 
     QCOMPARE(window->isVisible(), !closes);
     // A window that stays keeps its port and has sent nothing.
@@ -818,13 +877,15 @@ void TestReadWrite::closingWithEditsAsks()
     QCOMPARE(asked, answer == "Сохранить…" ? 1 : 0);
     // The save went through the normal save: ".txt" added, the edited set in it.
     QCOMPARE(readBytes(dir.filePath("kept.txt")).contains("SETURL2=b.example,1,0;"), !fileName.isEmpty());
-    const QVector<history::Entry> kept = history::entries(historyDir.path());
-    QCOMPARE(kept.size(), answer == "session" ? 1 : 0);
-    if (!kept.isEmpty()) {
-        QCOMPARE(kept.first().kind, history::Kind::Unsaved);
-        QVERIFY(readBytes(kept.first().path).contains("SETURL2=b.example,1,0;"));
+    const QVector<history::Entry> unsaved = history::entries(historyDir.path());
+    QCOMPARE(unsaved.size(), kept);
+    for (int i = 0; i < kept; ++i) {
+        QCOMPARE(unsaved.at(i).kind, history::Kind::Unsaved);
+        QVERIFY(readBytes(unsaved.at(i).path)
+                    .contains(i == 0 && session.contains("edit") ? "SETURL2=c.example,1,0;"
+                                                                 : "SETURL2=b.example,1,0;"));
     }
-    const bool asks = edited && answer != "session";
+    const bool asks = edited && !answer.isEmpty();
     QCOMPARE(boxes->texts(), asks ? QStringList{"Сохранить изменения в файл?"} : QStringList());
     if (asks) {
         QStringList buttons = boxes->boxes().first().buttonTexts;
@@ -885,6 +946,29 @@ void TestReadWrite::readAndWrittenSetsAreKeptAndOneOpens()
     auto *table = child<QTableWidget>(window->compareWindow(), "tableWidget_compare");
     QCOMPARE(table->item(0, 1)->text(), QString("SETURL3"));
     QCOMPARE(table->item(0, 3)->text(), QString("c.example,1,0"));
+    QCOMPARE(boxes->texts(), QStringList());
+}
+
+// The cable moved to another modem on the same port: each read and write asks "IMEI;" itself, so the new
+// modem's sets are kept under its own IMEI; one that names none is kept under the port's name.
+void TestReadWrite::modemSwappedOnOnePortKeepsItsOwnSets()
+{
+    QTemporaryDir historyDir;
+    startWindow();
+    window->setHistoryFolder(historyDir.path());
+    clickRead();
+    modem->setInfo("IMEI", "356938035643817");
+    clickRead();
+    QCOMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("356938035643817"));
+    clickWrite();
+    modem->setReply("IMEI;", "");
+    clickRead();
+    QStringList kept;
+    for (const history::Entry &entry : history::entries(historyDir.path()))
+        kept.append(entry.modem + ' ' + history::kindText(entry.kind));
+    const QString port = window->serialPort()->portName().replace('/', '_');
+    QCOMPARE(kept, (QStringList{port + " прочитан из модема", "356938035643817 записан в модем",
+                                "356938035643817 прочитан из модема", "356938035643809 прочитан из модема"}));
     QCOMPARE(boxes->texts(), QStringList());
 }
 
