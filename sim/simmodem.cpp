@@ -118,6 +118,7 @@ struct SimModem::State
     QByteArray noiseBefore, noiseAfter;
     int cutAt = -1;
     int hangUpAt = -1;
+    int flipAt = -1;
     int pauseAt = -1;
     int pauseMs = 0;
     int lateMs = 0;
@@ -194,6 +195,10 @@ struct SimModem::State
         QByteArray bytes = noiseBefore + body + noiseAfter;
         if (cutAt >= 0)
             bytes = bytes.left(cutAt);
+        if (flipAt >= 0 && flipAt < bytes.size()) {
+            bytes[flipAt] = char(bytes.at(flipAt) ^ 1);
+            flipAt = -1;
+        }
         const qint64 due = at + qint64(answerDelayMs + lateMs) * 1000000;
         lateMs = 0;
         if (pauseAt >= 0 && pauseAt < bytes.size()) {
@@ -754,6 +759,12 @@ void SimModem::setPauseInReply(int atByte, int ms)
     std::lock_guard<std::mutex> lock(d->m);
     d->pauseAt = atByte;
     d->pauseMs = std::max(0, ms);
+}
+
+void SimModem::setFlipInReply(int atByte)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->flipAt = atByte;
 }
 
 void SimModem::setLateReply(int ms)

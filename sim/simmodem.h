@@ -121,6 +121,8 @@ public:
     void setHangUpAt(int bytes);
     // The next reply stops for ms once atByte of its bytes are on the line, then goes on; one-shot.
     void setPauseInReply(int atByte, int ms);
+    // The next reply long enough to have a byte at atByte has that byte's lowest bit flipped; one-shot.
+    void setFlipInReply(int atByte);
     // The next reply comes ms later than the answer delay; one-shot.
     void setLateReply(int ms);
     // When the nth record from now arrives the modem restarts instead of handling it: it forgets the records
