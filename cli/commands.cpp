@@ -51,6 +51,8 @@ struct Report
     bool replied = false;
     QString reply;
     QString file;
+    bool writes = false;  // the write command: --json says whether "WRITEALL;" reached the modem
+    bool written = false; // "WRITEALL;" left whole and the modem did not restart meanwhile
 };
 
 // One modem's work: its report, its progress line, and how it speaks.
@@ -105,14 +107,19 @@ bool connectModem(ModemLink &link, const Work &work)
     }
     work.progress(QStringLiteral("Поиск модема"));
     QVector<portsurvey::Port> ports;
-    const int found = portsurvey::find(paths, &ports);
+    std::unique_ptr<SerialPort> answered;
+    const int found = portsurvey::find(paths, &ports, {}, &answered);
     if (found >= 0) {
         const QString path = paths.at(found);
-        const portopen::Problem problem = link.open(path);
-        if (problem == portopen::Problem::None) {
-            work.report.port = path;
+        work.report.port = path;
+        // The work goes on on the port object the modem answered on: no close and open between.
+        if (answered) {
+            link.adopt(std::move(answered));
             return true;
         }
+        const portopen::Problem problem = link.open(path);
+        if (problem == portopen::Problem::None)
+            return true;
         work.fail(noLink, path + ": " + portopen::describe(problem, link.errorText()));
         return false;
     }
@@ -137,16 +144,57 @@ bool askImei(ModemLink &link, const Work &work)
     return true;
 }
 
-// The modem's set, parsed as the window parses it.
-int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params,
-              const QString &noReply = QStringLiteral("Модем не ответил"))
+// The modem's set, parsed as the window parses it. A reply that did not end whole is taken as the window's
+// read takes it (its check names the first key missing), unless whole is asked for: a comparison never
+// takes a cut or damaged reply for the modem's set.
+enum class Whole { AsTheWindowReads, Required };
+int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params, Whole whole)
 {
     work.progress(QStringLiteral("Чтение параметров из модема ") + work.report.port);
     const setreply::Reply reply = link.readSet();
-    if (reply.end == setreply::End::NoReply)
-        return work.fail(noLink, noReply);
-    if (reply.end == setreply::End::PortLost)
+    switch (reply.end) {
+    case setreply::End::NoReply:
+        return work.fail(noLink, QStringLiteral("Модем не ответил"));
+    case setreply::End::PortLost:
+    case setreply::End::Interrupted:
         return work.fail(noLink, lostMessage());
+    case setreply::End::Restarted:
+        return work.fail(noLink, QStringLiteral("Модем перезапустился"));
+    case setreply::End::Incomplete:
+        if (whole == Whole::Required)
+            return work.fail(noLink, QStringLiteral("Ответ модема неполный"));
+        break;
+    case setreply::End::Complete:
+        break;
+    }
+    *params = records::toParamsMap(records::splitRecords(reply.bytes));
+    return ok;
+}
+
+// One read-back of a write: the set when it came whole; otherwise the verdict said (not checked, or not
+// written when the modem restarted).
+int readBack(ModemLink &link, const Work &work, QMap<QString, QString> *params)
+{
+    work.progress(QStringLiteral("Проверка записи в модем ") + work.report.port);
+    const setreply::Reply reply = link.readSet();
+    if (reply.end == setreply::End::Restarted || link.restarted()) {
+        work.report.written = false;
+        return work.fail(noLink, QStringLiteral("Модем перезапустился: параметры не записаны"));
+    }
+    switch (reply.end) {
+    case setreply::End::NoReply:
+        return work.fail(noLink, QStringLiteral("Модем не ответил: параметры записаны, но не проверены"));
+    case setreply::End::PortLost:
+    case setreply::End::Interrupted:
+        return work.fail(noLink,
+                         QStringLiteral("Параметры записаны, но не проверены: связь с модемом потеряна"));
+    case setreply::End::Incomplete:
+        return work.fail(noLink,
+                         QStringLiteral("Параметры записаны, но не проверены: ответ модема неполный"));
+    case setreply::End::Restarted:
+    case setreply::End::Complete:
+        break;
+    }
     *params = records::toParamsMap(records::splitRecords(reply.bytes));
     return ok;
 }
@@ -290,7 +338,8 @@ void readWork(ModemLink &link, const Work &work, const QString &target, FileName
     if (!askImei(link, work))
         return;
     QMap<QString, QString> params;
-    if (readModem(link, work, &params) != ok || takeSet(params, work, &work.report.recordTexts) != ok)
+    if (readModem(link, work, &params, Whole::AsTheWindowReads) != ok ||
+        takeSet(params, work, &work.report.recordTexts) != ok)
         return;
     work.report.hasSet = true;
     if (target.isEmpty() && !names)
@@ -300,15 +349,17 @@ void readWork(ModemLink &link, const Work &work, const QString &target, FileName
 }
 
 // The keys whose value in the other set differs from the one the record texts write, noted in the report:
-// the window's comparison, whose differing rows come first.
+// the window's comparison, whose differing rows come first. only: when given, just these keys.
 QStringList noteDifferences(const Work &work, const QStringList &recordTexts,
-                            const QMap<QString, QString> &other)
+                            const QMap<QString, QString> &other, const QStringList *only = nullptr)
 {
     work.report.compared = true;
     QStringList keys;
     for (const writeplan::ComparedKey &row : writeplan::compare(recordTexts, other)) {
         if (!row.differs)
             break;
+        if (only && !only->contains(row.key))
+            continue;
         work.report.differences.append({row.key, row.other, row.form});
         keys.append(row.key);
     }
@@ -321,7 +372,7 @@ void diffWork(ModemLink &link, const Work &work, const Template &t)
     if (!askImei(link, work) || setFor(t, work, &recordTexts) != ok)
         return;
     QMap<QString, QString> modem;
-    if (readModem(link, work, &modem) != ok)
+    if (readModem(link, work, &modem, Whole::Required) != ok)
         return;
     if (!noteDifferences(work, recordTexts, modem).isEmpty())
         work.report.status = qMax(work.report.status, refused);
@@ -342,11 +393,27 @@ void writeWork(ModemLink &link, const Work &work, const Template &t)
         }
         link.pause(writeplan::spacingMs);
     }
-    QMap<QString, QString> readBack;
-    if (readModem(link, work, &readBack,
-                  QStringLiteral("Модем не ответил: параметры записаны, но не проверены")) != ok)
+    // "WRITEALL;" left whole: the modem has stored the set, unless it restarted meanwhile.
+    work.report.written = true;
+    if (link.restarted()) {
+        work.report.written = false;
+        work.fail(noLink, QStringLiteral("Модем перезапустился: параметры не записаны"));
         return;
-    for (const QString &key : noteDifferences(work, recordTexts, readBack))
+    }
+    // Only whole read-backs are compared, and a key is reported only when a second one agrees.
+    const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
+    QMap<QString, QString> first;
+    if (readBack(link, work, &first) != ok)
+        return;
+    if (writeplan::mismatchedKeys(written, first).isEmpty()) {
+        noteDifferences(work, recordTexts, first);
+        return;
+    }
+    QMap<QString, QString> second;
+    if (readBack(link, work, &second) != ok)
+        return;
+    const QStringList confirmed = writeplan::confirmedMismatches(written, first, second);
+    for (const QString &key : noteDifferences(work, recordTexts, second, &confirmed))
         work.fail(refused, writeplan::mismatchMessage(key));
 }
 
@@ -382,6 +449,8 @@ QJsonObject toJson(const Report &r)
     }
     if (r.replied)
         o["reply"] = r.reply;
+    if (r.writes)
+        o["written"] = r.written;
     if (!r.file.isEmpty() && r.file != "-")
         o["file"] = r.file;
     return o;
@@ -449,8 +518,10 @@ QString summary(const QVector<Report> &reports, const QString &command)
     return text;
 }
 
-// The ports to work on: --ports as given, or every port where a modem answers.
-QStringList fleetPorts(const Options &options, QString *none)
+// The ports to work on: --ports as given, or every port where a modem answers (its open port object in
+// *answered, by index).
+QStringList fleetPorts(const Options &options, QString *none,
+                       std::vector<std::unique_ptr<SerialPort>> *answered)
 {
     if (!options.ports.isEmpty()) {
         QStringList paths;
@@ -464,7 +535,7 @@ QStringList fleetPorts(const Options &options, QString *none)
         return {};
     }
     output::progress(0, QStringLiteral("Поиск модемов: портов %1").arg(available.size()));
-    const QStringList found = portnames::answering(available);
+    const QStringList found = portnames::answering(available, answered);
     if (found.isEmpty())
         *none = QStringLiteral("Модем не обнаружен. Проверьте подключение");
     return found;
@@ -474,7 +545,9 @@ QStringList fleetPorts(const Options &options, QString *none)
 int runFleet(const Options &options, const QString &command, const ModemWork &modemWork)
 {
     QString none;
-    const QStringList paths = fleetPorts(options, &none);
+    std::vector<std::unique_ptr<SerialPort>> answered;
+    const QStringList paths = fleetPorts(options, &none, &answered);
+    answered.resize(size_t(paths.size()));
     output::endProgress();
     if (paths.isEmpty()) {
         // An empty array alone would not say why.
@@ -491,11 +564,17 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
         while (running < limit && next < paths.size()) {
             const int i = next++;
             reports[i].port = paths.at(i);
+            reports[i].writes = command == "write";
             QThread *thread = QThread::create([&, i] {
                 ModemLink link;
                 const Work work{options, reports[i], i};
                 work.progress(paths.at(i) + QStringLiteral(": открытие порта"));
-                const portopen::Problem problem = link.open(paths.at(i));
+                // Where the search heard the modem, its port object goes on open.
+                portopen::Problem problem = portopen::Problem::None;
+                if (answered[size_t(i)])
+                    link.adopt(std::move(answered[size_t(i)]));
+                else
+                    problem = link.open(paths.at(i));
                 if (problem != portopen::Problem::None)
                     work.fail(noLink, portopen::describe(problem, link.errorText()));
                 else
@@ -503,6 +582,8 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
                 work.progress(paths.at(i) + ": " + verdict(reports[i], command));
             });
             threads.emplace_back(thread);
+            if (answered[size_t(i)])
+                answered[size_t(i)]->moveToThread(thread);
             ++running;
             QObject::connect(thread, &QThread::finished, &loop, [&] {
                 --running;
@@ -560,6 +641,7 @@ int onModems(const QString &file, const Options &options, const QString &command
              const std::function<void(ModemLink &, const Work &, const Template &)> &modemWork)
 {
     Report report;
+    report.writes = command == "write";
     const Work work{options, report};
     Template t;
     if (loadTemplate(file, work, &t) != ok)
@@ -777,9 +859,12 @@ QString help()
                "уходят в порядке\n"
                "                               и с паузами конфигуратора, затем \"WRITEALL;\", затем набор "
                "читается\n"
-               "                               обратно и для каждого несовпадения выводится \"Параметр "
-               "записан\n"
-               "                               некорректно: КЛЮЧ\".\n"
+               "                               обратно. Сравнивается только целый ответ; о параметре, "
+               "который "
+               "отличается\n"
+               "                               и при втором чтении, выводится \"Параметр записан "
+               "некорректно: "
+               "КЛЮЧ\".\n"
                "  send TEXT [--port P] [--wait MS]\n"
                "                               Отправляет TEXT как есть и выводит ответ модема, пока линия "
                "не замолчит\n"
@@ -808,7 +893,10 @@ QString help()
                "                               код, сообщения и набор (set) или различия (differences); для "
                "ports и\n"
                "                               --all массив. С --all или --json модем сначала "
-               "спрашивается \"IMEI;\".\n"
+               "спрашивается \"IMEI;\". У write поле\n"
+               "                               written: true, если \"WRITEALL;\" ушла в модем целиком (набор "
+               "записан, даже\n"
+               "                               если не проверен), иначе false.\n"
                "  --                           Конец параметров: всё дальше — аргументы.\n"
                "\n"
                "FILE, CSV или OUT \"-\" — стандартный ввод или вывод. Обычный файл заменяется только "
@@ -828,8 +916,10 @@ QString help()
                "   1  проверка отвергла набор, файл или таблицу значений, diff нашёл различия, параметры "
                "после "
                "записи\n"
-               "      не совпали, для модема нет строки в --values\n"
-               "   2  модем не найден, порт занят, нет прав на порт, связь потеряна или модем не ответил\n"
+               "      не совпали при двух чтениях, для модема нет строки в --values\n"
+               "   2  модем не найден, порт занят, нет прав на порт, связь потеряна, модем не ответил, ответ "
+               "модема\n"
+               "      неполный или модем перезапустился\n"
                "  64  неверный вызов\n"
                "  66  входной файл не найден или не читается\n"
                "  73  выходной файл не удалось создать\n"

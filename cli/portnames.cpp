@@ -43,12 +43,17 @@ QVector<portsurvey::Port> survey(const QStringList &paths)
     return portsurvey::probeAll(paths);
 }
 
-QStringList answering(const QStringList &paths)
+QStringList answering(const QStringList &paths, std::vector<std::unique_ptr<SerialPort>> *open)
 {
+    std::vector<std::unique_ptr<SerialPort>> kept;
+    const QVector<portsurvey::Port> ports = portsurvey::probeAll(paths, {}, open ? &kept : nullptr);
     QStringList found;
-    for (const portsurvey::Port &port : survey(paths)) {
-        if (port.answered)
-            found.append(port.name);
+    for (int i = 0; i < ports.size(); ++i) {
+        if (!ports.at(i).answered)
+            continue;
+        found.append(ports.at(i).name);
+        if (open)
+            open->push_back(std::move(kept[size_t(i)]));
     }
     return found;
 }

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+#include <vector>
+
 // The one kind of port name velon-cli shows and takes: the full path of the device node. The survey of the
 // ports goes through here only, so that its callers do not depend on where the search lives.
 namespace portnames {
@@ -18,7 +21,8 @@ QString stablePath(const QString &path);
 QStringList available();
 // Every port probed at once, each with its verdict.
 QVector<portsurvey::Port> survey(const QStringList &paths);
-// The ports among paths where a modem answers, in their order.
-QStringList answering(const QStringList &paths);
+// The ports among paths where a modem answers, in their order; with open given, each one's open port
+// object, in the same order.
+QStringList answering(const QStringList &paths, std::vector<std::unique_ptr<SerialPort>> *open = nullptr);
 
 } // namespace portnames

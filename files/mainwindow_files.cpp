@@ -108,6 +108,8 @@ void MainWindow::loadParamFile(const QString &fileName)
     qCDebug(lcFiles) << "fileToString" << debugtext::excerpt(paramfile::withoutLineBreaks(fileToString));
     if (!holdsASet(fileName, fileToString))
         return;
+    // Writing a file's values is the point: a write does not hold them against a read.
+    forgetReadBaseline();
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.

@@ -1,6 +1,7 @@
 #include "link/setreply.h"
 
 #include "link/delay.h"
+#include "link/handshake.h"
 #include "link/receivepath.h"
 #include "params/records.h"
 
@@ -33,6 +34,10 @@ Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
         if (!chunk.isEmpty()) {
             reply.bytes += chunk;
             sinceLastByte.restart();
+            if (saysRestarted(reply.bytes)) {
+                reply.end = End::Restarted;
+                break;
+            }
             const int end = setEnd(reply.bytes);
             if (end >= 0) {
                 reply.rest = reply.bytes.mid(end);
@@ -49,7 +54,7 @@ Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
         const bool quiet =
             elapsed >= firstByteWithinMs && (reply.bytes.isEmpty() || sinceLastByte.elapsed() >= quietLineMs);
         if (quiet || elapsed >= hardLimitMs) {
-            reply.end = reply.bytes.isEmpty() ? End::NoReply : End::LineQuiet;
+            reply.end = reply.bytes.isEmpty() ? End::NoReply : End::Incomplete;
             break;
         }
     }
@@ -80,6 +85,11 @@ int setEnd(const QByteArray &bytes)
         }
     }
     return -1;
+}
+
+bool saysRestarted(const QByteArray &bytes)
+{
+    return bytes.contains(handshake::answer().toLatin1());
 }
 
 QStringList debugTexts(const QByteArray &bytes)

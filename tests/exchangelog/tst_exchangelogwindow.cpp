@@ -72,6 +72,8 @@ private slots:
         };
         out("MODEM?;"), in("MODEM_READY;\r\n"), out("READALL;"), set();
         widget<QToolButton>("toolButton_readModemParams")->click();
+        // A write of values read from the modem first reads its set again.
+        out("READALL;"), set();
         for (const QString &key : records::sendingOrder())
             out(window->recordText(key).toLatin1());
         out("WRITEALL;"), out("READALL;"), set();

@@ -35,3 +35,27 @@ private:
     }
     QtMessageHandler previous;
 };
+
+// Collects the warnings written while it lives (what a user would see on the terminal). The offscreen test
+// platform's own note about size hints is the platform's, not the program's.
+class WarningLines
+{
+public:
+    explicit WarningLines(QStringList *lines) : previous(qInstallMessageHandler(collect)) { sink = lines; }
+    ~WarningLines()
+    {
+        qInstallMessageHandler(previous);
+        sink = nullptr;
+    }
+    WarningLines(const WarningLines &) = delete;
+    WarningLines &operator=(const WarningLines &) = delete;
+
+private:
+    static inline QStringList *sink = nullptr;
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (sink && type == QtWarningMsg && !message.contains("propagateSizeHints"))
+            sink->append(message);
+    }
+    QtMessageHandler previous;
+};
