@@ -703,8 +703,8 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
     QTest::newRow("edited after a load")
         << QStringList{"load", "password"} << "Загружены из файла set.txt в TIME, изменены";
 
-    // On an imperfect line (steps: cut, long pause and short pause of the modem's replies, stale (a read
-    // whose reply comes late, then edit and write), restart at the tenth record of a write or at a read,
+    // On an imperfect line (steps: cut, long pause and short pause of the modem's replies, stale (a late
+    // reply to a "READALL;" sent just before), restart at the tenth record of a write or at a read,
     // key lost from the read-back, flip (a byte of SETSIM2 damaged in the next reply), unplug once the write
     // is over). Only a whole read-back is compared, a key only when a second one agrees; a restart is said
     // once; a damaged read reaches the modem only when the engineer says so.
@@ -715,7 +715,7 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
         << QStringList{"load", "long pause", "write"} << unchecked + "ответ модема неполный в TIME";
     QTest::newRow("read-back paused a moment")
         << QStringList{"load", "short pause", "write"} << "Записаны в модем и проверены в TIME";
-    QTest::newRow("a stale reply to an earlier read")
+    QTest::newRow("a stale reply to an earlier READALL")
         << QStringList{"load", "stale", "edit", "write"} << "Записаны в модем и проверены в TIME";
     QTest::newRow("restart in the middle of the write")
         << QStringList{"load", "restart", "write"}
@@ -790,10 +790,13 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             modem->setPauseInReply(200, step == "long pause" ? setreply::quietLineMs + 500
                                                              : setreply::quietLineMs / 2);
         } else if (step == "stale") {
-            modem->setLateReply(setreply::firstByteWithinMs + 500);
-            clickRead();
+            // A "READALL;" typed on the command line, its reply still coming when the write reads back.
+            modem->setLateReply(300);
+            widget<QLineEdit>("lineEdit_commandToModem")->setText("READALL;");
+            widget<QToolButton>("toolButton")->click();
         } else if (step == "edit") {
-            typeOver(widget<QLineEdit>("lineEdit_url5"), "e.example");
+            // SETID, near the end of the set: what a late reply still carries when the read-back begins.
+            typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_identityLine"), "7");
         } else if (step.startsWith("restart")) {
             modem->setRestartAtRecord(step == "restart" ? 10 : 1);
         } else if (step == "key lost") {
