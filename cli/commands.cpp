@@ -57,7 +57,9 @@ struct Report
     // Several modems: "finished", "interrupted", or for a port searched where no modem answered, the state
     // velon-cli ports gives it ("silent", "busy", "no-permission", ...).
     QString state = QStringLiteral("finished");
-    bool modem = true; // false: a port searched where no modem answered, nothing done there
+    bool modem = true;    // false: a port searched where no modem answered, nothing done there
+    bool writes = false;  // the write command: --json says whether "WRITEALL;" reached the modem
+    bool written = false; // "WRITEALL;" left whole and the modem did not restart meanwhile
 };
 
 // One modem's work: its report, its progress line, and how it speaks.
@@ -123,14 +125,19 @@ bool connectModem(ModemLink &link, const Work &work)
     }
     work.progress(QStringLiteral("Поиск модема"));
     QVector<portsurvey::Port> ports;
-    const int found = portsurvey::find(paths, &ports);
+    std::unique_ptr<SerialPort> answered;
+    const int found = portsurvey::find(paths, &ports, {}, &answered);
     if (found >= 0) {
         const QString path = paths.at(found);
-        const portopen::Problem problem = link.open(path);
-        if (problem == portopen::Problem::None) {
-            work.report.port = path;
+        work.report.port = path;
+        // The work goes on on the port object the modem answered on: no close and open between.
+        if (answered) {
+            link.adopt(std::move(answered));
             return true;
         }
+        const portopen::Problem problem = link.open(path);
+        if (problem == portopen::Problem::None)
+            return true;
         work.fail(noLink, path + ": " + portopen::describe(problem, link.errorText()));
         return false;
     }
@@ -163,24 +170,62 @@ bool askImei(ModemLink &link, const Work &work, bool required = false)
     return true;
 }
 
-// The modem's set, parsed as the window parses it. A read that changes nothing ends at a stop; the read-back
-// of a write (stoppable false) is taken whole, so that the run can say what the modem stored.
-int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params,
-              const QString &noReply = QStringLiteral("Модем не ответил"), bool stoppable = true)
+// The modem's set, parsed as the window parses it. A reply that did not end whole is taken as the window's
+// read takes it (its check names the first key missing), unless whole is asked for: a comparison never
+// takes a cut or damaged reply for the modem's set. A read changes nothing, so it ends at a stop.
+enum class Whole { AsTheWindowReads, Required };
+int readModem(ModemLink &link, const Work &work, QMap<QString, QString> *params, Whole whole)
 {
-    if (stoppable && work.stopped())
+    if (work.stopped())
         return work.report.status;
     work.progress(QStringLiteral("Чтение параметров из модема ") + work.report.port);
-    const setreply::Reply reply =
-        stoppable ? link.readSet([] { return interrupt::requested(); }) : link.readSet();
-    if (reply.end == setreply::End::Interrupted) {
-        work.stopped();
-        return work.report.status;
-    }
-    if (reply.end == setreply::End::NoReply)
-        return work.fail(noLink, noReply);
-    if (reply.end == setreply::End::PortLost)
+    const setreply::Reply reply = link.readSet([] { return interrupt::requested(); });
+    switch (reply.end) {
+    case setreply::End::NoReply:
+        return work.fail(noLink, QStringLiteral("Модем не ответил"));
+    case setreply::End::Interrupted:
+        if (work.stopped())
+            return work.report.status;
         return work.fail(noLink, lostMessage());
+    case setreply::End::PortLost:
+        return work.fail(noLink, lostMessage());
+    case setreply::End::Restarted:
+        return work.fail(noLink, QStringLiteral("Модем перезапустился"));
+    case setreply::End::Incomplete:
+        if (whole == Whole::Required)
+            return work.fail(noLink, QStringLiteral("Ответ модема неполный"));
+        break;
+    case setreply::End::Complete:
+        break;
+    }
+    *params = records::toParamsMap(records::splitRecords(reply.bytes));
+    return ok;
+}
+
+// One read-back of a write: the set when it came whole; otherwise the verdict said (not checked, or not
+// written when the modem restarted).
+int readBack(ModemLink &link, const Work &work, QMap<QString, QString> *params)
+{
+    work.progress(QStringLiteral("Проверка записи в модем ") + work.report.port);
+    const setreply::Reply reply = link.readSet();
+    if (reply.end == setreply::End::Restarted || link.restarted()) {
+        work.report.written = false;
+        return work.fail(noLink, QStringLiteral("Модем перезапустился: параметры не записаны"));
+    }
+    switch (reply.end) {
+    case setreply::End::NoReply:
+        return work.fail(noLink, QStringLiteral("Модем не ответил: параметры записаны, но не проверены"));
+    case setreply::End::PortLost:
+    case setreply::End::Interrupted:
+        return work.fail(noLink,
+                         QStringLiteral("Параметры записаны, но не проверены: связь с модемом потеряна"));
+    case setreply::End::Incomplete:
+        return work.fail(noLink,
+                         QStringLiteral("Параметры записаны, но не проверены: ответ модема неполный"));
+    case setreply::End::Restarted:
+    case setreply::End::Complete:
+        break;
+    }
     *params = records::toParamsMap(records::splitRecords(reply.bytes));
     return ok;
 }
@@ -365,7 +410,8 @@ void readWork(ModemLink &link, const Work &work, const QString &target, FileName
     if (!askImei(link, work))
         return;
     QMap<QString, QString> params;
-    if (readModem(link, work, &params) != ok || takeSet(params, work, &work.report.recordTexts) != ok)
+    if (readModem(link, work, &params, Whole::AsTheWindowReads) != ok ||
+        takeSet(params, work, &work.report.recordTexts) != ok)
         return;
     work.report.hasSet = true;
     if (target.isEmpty() && !names)
@@ -376,15 +422,17 @@ void readWork(ModemLink &link, const Work &work, const QString &target, FileName
 }
 
 // The keys whose value in the other set differs from the one the record texts write, noted in the report:
-// the window's comparison, whose differing rows come first.
+// the window's comparison, whose differing rows come first. only: when given, just these keys.
 QStringList noteDifferences(const Work &work, const QStringList &recordTexts,
-                            const QMap<QString, QString> &other)
+                            const QMap<QString, QString> &other, const QStringList *only = nullptr)
 {
     work.report.compared = true;
     QStringList keys;
     for (const writeplan::ComparedKey &row : writeplan::compare(recordTexts, other)) {
         if (!row.differs)
             break;
+        if (only && !only->contains(row.key))
+            continue;
         work.report.differences.append({row.key, row.other, row.form});
         keys.append(row.key);
     }
@@ -397,7 +445,7 @@ void diffWork(ModemLink &link, const Work &work, const Template &t)
     if (!askImei(link, work) || setFor(t, work, &recordTexts) != ok)
         return;
     QMap<QString, QString> modem;
-    if (readModem(link, work, &modem) != ok)
+    if (readModem(link, work, &modem, Whole::Required) != ok)
         return;
     if (!noteDifferences(work, recordTexts, modem).isEmpty())
         work.report.status = qMax(work.report.status, refused);
@@ -435,12 +483,33 @@ void writeWork(ModemLink &link, const Work &work, const Template &t, ImeiClaims 
         }
         link.pause(writeplan::spacingMs);
     }
-    // "WRITEALL;" has left: the read-back is taken whatever comes, so that the run can say what was stored.
-    QMap<QString, QString> readBack;
-    if (readModem(link, work, &readBack,
-                  QStringLiteral("Модем не ответил: параметры записаны, но не проверены"), false) != ok)
+    // A port that failed while "WRITEALL;" was on the line may have cut it: nothing is known to be stored.
+    if (link.lost()) {
+        work.fail(noLink, lostMessage());
         return;
-    for (const QString &key : noteDifferences(work, recordTexts, readBack))
+    }
+    // "WRITEALL;" left whole: the modem has stored the set, unless it restarted meanwhile. From here a stop
+    // asked still takes the read-back, so that the run can say what was stored.
+    work.report.written = true;
+    if (link.restarted()) {
+        work.report.written = false;
+        work.fail(noLink, QStringLiteral("Модем перезапустился: параметры не записаны"));
+        return;
+    }
+    // Only whole read-backs are compared, and a key is reported only when a second one agrees.
+    const QMap<QString, QString> written = writeplan::writtenValues(recordTexts);
+    QMap<QString, QString> first;
+    if (readBack(link, work, &first) != ok)
+        return;
+    if (writeplan::mismatchedKeys(written, first).isEmpty()) {
+        noteDifferences(work, recordTexts, first);
+        return;
+    }
+    QMap<QString, QString> second;
+    if (readBack(link, work, &second) != ok)
+        return;
+    const QStringList confirmed = writeplan::confirmedMismatches(written, first, second);
+    for (const QString &key : noteDifferences(work, recordTexts, second, &confirmed))
         work.fail(refused, writeplan::mismatchMessage(key));
 }
 
@@ -480,6 +549,8 @@ QJsonObject toJson(const Report &r, bool fleet = false)
     }
     if (r.replied)
         o["reply"] = r.reply;
+    if (r.writes)
+        o["written"] = r.written;
     if (!r.file.isEmpty() && r.file != "-")
         o["file"] = r.file;
     return o;
@@ -571,8 +642,10 @@ QString portState(const portsurvey::Port &port, QString *verdict)
 }
 
 // The ports of the run, in order: --ports as given, or every port the search tried, those where no modem
-// answered with their state and no work. none says why there is no modem at all.
-QVector<Report> fleetReports(const Options &options, QString *none)
+// answered with their state and no work (the open port object of each that answered in *answered, by
+// index). none says why there is no modem at all.
+QVector<Report> fleetReports(const Options &options, QString *none,
+                             std::vector<std::unique_ptr<SerialPort>> *answered)
 {
     QVector<Report> reports;
     if (!options.ports.isEmpty()) {
@@ -589,7 +662,7 @@ QVector<Report> fleetReports(const Options &options, QString *none)
     }
     output::progress(0, QStringLiteral("Поиск модемов: портов %1").arg(available.size()));
     bool any = false;
-    for (const portsurvey::Port &port : portnames::survey(available)) {
+    for (const portsurvey::Port &port : portnames::survey(available, answered)) {
         Report r;
         r.port = port.name;
         QString verdict;
@@ -613,13 +686,16 @@ QVector<Report> fleetReports(const Options &options, QString *none)
 int runFleet(const Options &options, const QString &command, const ModemWork &modemWork)
 {
     QString none;
-    QVector<Report> reports = fleetReports(options, &none);
+    std::vector<std::unique_ptr<SerialPort>> answered;
+    QVector<Report> reports = fleetReports(options, &none, &answered);
+    answered.resize(size_t(reports.size()));
     output::endProgress();
     int status = ok;
     QVector<int> modems;
     for (int i = 0; i < reports.size(); ++i) {
         if (reports.at(i).modem)
             modems.append(i);
+        reports[i].writes = reports.at(i).modem && command == "write";
     }
     if (modems.isEmpty()) {
         // An empty array or table alone would not say why.
@@ -644,7 +720,12 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
                 const QString &port = reports[i].port;
                 const Work work{options, reports[i], line};
                 work.progress(port + QStringLiteral(": открытие порта"));
-                const portopen::Problem problem = link.open(port);
+                // Where the search heard the modem, its port object goes on open.
+                portopen::Problem problem = portopen::Problem::None;
+                if (answered[size_t(i)])
+                    link.adopt(std::move(answered[size_t(i)]));
+                else
+                    problem = link.open(port);
                 if (problem != portopen::Problem::None)
                     work.fail(noLink, portopen::describe(problem, link.errorText()));
                 else
@@ -652,6 +733,8 @@ int runFleet(const Options &options, const QString &command, const ModemWork &mo
                 work.progress(port + ": " + verdict(reports[i], command));
             });
             threads.emplace_back(thread);
+            if (answered[size_t(i)])
+                answered[size_t(i)]->moveToThread(thread);
             ++running;
             QObject::connect(thread, &QThread::finished, &loop, [&] {
                 --running;
@@ -722,6 +805,7 @@ int onModems(const QString &file, const Options &options, const QString &command
              const std::function<void(ModemLink &, const Work &, const Template &)> &modemWork)
 {
     Report report;
+    report.writes = command == "write";
     const Work work{options, report};
     Template t;
     if (loadTemplate(file, work, &t) != ok)
@@ -938,9 +1022,12 @@ QString help()
                "уходят в порядке\n"
                "                               и с паузами конфигуратора, затем \"WRITEALL;\", затем набор "
                "читается\n"
-               "                               обратно и для каждого несовпадения выводится \"Параметр "
-               "записан\n"
-               "                               некорректно: КЛЮЧ\".\n"
+               "                               обратно. Сравнивается только целый ответ; о параметре, "
+               "который "
+               "отличается\n"
+               "                               и при втором чтении, выводится \"Параметр записан "
+               "некорректно: "
+               "КЛЮЧ\".\n"
                "  send TEXT [--port P] [--wait MS]\n"
                "                               Отправляет TEXT как есть и выводит ответ модема, пока линия "
                "не замолчит\n"
@@ -982,7 +1069,14 @@ QString help()
                "ports и\n"
                "                               --all массив (у каждого элемента state). С --all или --json "
                "модем\n"
-               "                               сначала спрашивается \"IMEI;\".\n"
+               "                               сначала спрашивается \"IMEI;\". У write поле written: true, "
+               "если команда\n"
+               "                               \"WRITEALL;\" ушла целиком, пока порт был на месте, и модем "
+               "не "
+               "перезапустился\n"
+               "                               (набор записан, даже если не проверен); false — набор не "
+               "записан или\n"
+               "                               неизвестно, дошёл ли он: запишите снова.\n"
                "  --                           Конец параметров: всё дальше — аргументы.\n"
                "\n"
                "FILE, CSV или OUT \"-\" — стандартный ввод или вывод; OUT, который и есть стандартный "
@@ -999,7 +1093,8 @@ QString help()
                "управляющие символы — как \\xNN.\n"
                "Ctrl+C или SIGTERM в read, diff, write: новые модемы не начинаются, запись останавливается "
                "до\n"
-               "\"WRITEALL;\" или, если он уже ушёл, дочитывает набор; затем выводится итог (\"прервано\"), "
+               "\"WRITEALL;\" или, если команда уже ушла, дочитывает набор; затем выводится итог "
+               "(\"прервано\"), "
                "код 130\n"
                "(143 для SIGTERM). Второй Ctrl+C завершает программу сразу.\n"
                "Переменная окружения VELON_PORTS заменяет список портов системы (для ports и для поиска): "
@@ -1011,10 +1106,13 @@ QString help()
                "   1  проверка отвергла набор, файл или таблицу значений, diff нашёл различия, параметры "
                "после "
                "записи\n"
-               "      не совпали, для модема нет строки в --values, второй модем с уже записанным IMEI\n"
+               "      не совпали при двух чтениях, для модема нет строки в --values, второй модем с уже "
+               "записанным IMEI\n"
                "   2  модем не найден (или найдено меньше --expect), порт занят, нет прав на порт, связь "
-               "потеряна\n"
-               "      или модем не ответил (при записи нескольких — и на \"IMEI;\")\n"
+               "потеряна,\n"
+               "      модем не ответил (при записи нескольких — и на \"IMEI;\"), ответ модема неполный или "
+               "модем\n"
+               "      перезапустился\n"
                "  64  неверный вызов\n"
                "  66  входной файл не найден или не читается\n"
                "  73  выходной файл не удалось создать\n"

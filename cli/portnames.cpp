@@ -38,9 +38,9 @@ QStringList available()
     return paths;
 }
 
-QVector<portsurvey::Port> survey(const QStringList &paths)
+QVector<portsurvey::Port> survey(const QStringList &paths, std::vector<std::unique_ptr<SerialPort>> *open)
 {
-    return portsurvey::probeAll(paths);
+    return portsurvey::probeAll(paths, {}, open);
 }
 
 } // namespace portnames

@@ -111,6 +111,8 @@ void MainWindow::loadParamFile(const QString &fileName)
     const bool editsKept = keepUnsavedEdits();
     // A file's set is no modem's: edits to come are kept under the modem at hand.
     formModem.clear();
+    // Writing a file's values is the point: a write does not hold them against a read.
+    forgetReadBaseline();
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.

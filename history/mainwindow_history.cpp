@@ -247,7 +247,7 @@ void MainWindow::compareWithModem()
     const setreply::Reply reply = fetchParamSet(&sent);
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (reportNoSet(reply, sent)) {
+    if (reportNoSet(reply, sent, true)) {
         attachReceivePath();
         return;
     }

@@ -118,6 +118,11 @@ struct SimModem::State
     QByteArray noiseBefore, noiseAfter;
     int cutAt = -1;
     int hangUpAt = -1;
+    int flipAt = -1;
+    int pauseAt = -1;
+    int pauseMs = 0;
+    int lateMs = 0;
+    int restartIn = 0;
     int writeAlls = 0;
 
     QVector<ReceivedRecord> log;
@@ -190,7 +195,20 @@ struct SimModem::State
         QByteArray bytes = noiseBefore + body + noiseAfter;
         if (cutAt >= 0)
             bytes = bytes.left(cutAt);
-        scheduled.push_back({at + qint64(answerDelayMs) * 1000000, bytes, hangUpAt});
+        if (flipAt >= 0 && flipAt < bytes.size()) {
+            bytes[flipAt] = char(bytes.at(flipAt) ^ 1);
+            flipAt = -1;
+        }
+        const qint64 due = at + qint64(answerDelayMs + lateMs) * 1000000;
+        lateMs = 0;
+        if (pauseAt >= 0 && pauseAt < bytes.size()) {
+            // The rest leaves once the first part is on the line and the pause is over.
+            scheduled.push_back({due, bytes.left(pauseAt), hangUpAt});
+            scheduled.push_back({due + pauseAt * byteNs + qint64(pauseMs) * 1000000, bytes.mid(pauseAt), -1});
+            pauseAt = -1;
+        } else {
+            scheduled.push_back({due, bytes, hangUpAt});
+        }
         hangUpAt = -1;
     }
 
@@ -235,6 +253,11 @@ struct SimModem::State
 
     void handle(const QByteArray &record, qint64 at)
     {
+        if (restartIn > 0 && --restartIn == 0) {
+            pending.clear();
+            scheduled.push_back({at + qint64(answerDelayMs) * 1000000, "MODEM_READY;\r\n", -1});
+            return;
+        }
         QByteArray cmd = record;
         cmd.replace('\r', QByteArray()).replace('\n', QByteArray());
         if (replies.contains(cmd)) {
@@ -699,6 +722,31 @@ void SimModem::setHangUpAt(int bytes)
 {
     std::lock_guard<std::mutex> lock(d->m);
     d->hangUpAt = bytes;
+}
+
+void SimModem::setPauseInReply(int atByte, int ms)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->pauseAt = atByte;
+    d->pauseMs = std::max(0, ms);
+}
+
+void SimModem::setFlipInReply(int atByte)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->flipAt = atByte;
+}
+
+void SimModem::setLateReply(int ms)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->lateMs = std::max(0, ms);
+}
+
+void SimModem::setRestartAtRecord(int n)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->restartIn = std::max(0, n);
 }
 
 void SimModem::hangUp()

@@ -119,6 +119,15 @@ public:
     // During the next reply, once this many of its bytes have been handed over and read by the
     // configurator, the modem closes its end (like an unplugged adapter); one-shot. -1: never.
     void setHangUpAt(int bytes);
+    // The next reply stops for ms once atByte of its bytes are on the line, then goes on; one-shot.
+    void setPauseInReply(int atByte, int ms);
+    // The next reply long enough to have a byte at atByte has that byte's lowest bit flipped; one-shot.
+    void setFlipInReply(int atByte);
+    // The next reply comes ms later than the answer delay; one-shot.
+    void setLateReply(int ms);
+    // When the nth record from now arrives the modem restarts instead of handling it: it forgets the records
+    // received since the last "WRITEALL;" and says "MODEM_READY;" unasked; one-shot. 0: never.
+    void setRestartAtRecord(int n);
     // Closes the modem's end now. The slave path goes away and cannot be opened again, but its pty number
     // stays taken until stop(), so no other pseudo-terminal can appear under that path meanwhile.
     void hangUp();

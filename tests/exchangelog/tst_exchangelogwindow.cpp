@@ -74,7 +74,8 @@ private slots:
         const QByteArray imei = "IMEI=356938035643809;\r\n";
         out("MODEM?;"), in("MODEM_READY;\r\n"), out("IMEI;"), in(imei), out("READALL;"), set();
         widget<QToolButton>("toolButton_readModemParams")->click();
-        out("IMEI;"), in(imei);
+        // A write of values read from the modem asks who it is, then reads its set again.
+        out("IMEI;"), in(imei), out("READALL;"), set();
         for (const QString &key : records::sendingOrder())
             out(window->recordText(key).toLatin1());
         out("WRITEALL;"), out("READALL;"), set();
