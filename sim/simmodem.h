@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/faults.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QMap>
@@ -123,6 +125,10 @@ public:
     // stays taken until stop(), so no other pseudo-terminal can appear under that path meanwhile.
     void hangUp();
     bool isHungUp() const;
+    // One fault of the line or the modem (sim/faults.h), injected once where it first applies; replaces
+    // the fault set before, and forgets what that one did. Kind::None: none.
+    void setFault(const Fault &fault);
+    QVector<FaultEvent> faultEvents() const; // what the fault did, once it has
 
     // --- unsolicited output, paced like a reply
     void sendDebug(const QString &text); // "DEBUG=" + text + ";\r\n"
