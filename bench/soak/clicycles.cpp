@@ -132,11 +132,13 @@ private:
         const soak::Outcome outcome =
             soak::classify(soaksets::toMap(written), soaksets::toMap(modem->params()), claim);
         tally.add(fault.kind, !modem->faultEvents().isEmpty(), outcome);
-        if (qEnvironmentVariableIsSet("VELON_SOAK_VERBOSE"))
+        if (qEnvironmentVariableIsSet("VELON_SOAK_VERBOSE")) {
+            QStringList notes{QString("status %1").arg(process->exitCode())};
+            for (const QString &line : said.split('\n', Qt::SkipEmptyParts))
+                notes.append("said: " + line);
             soak::describeCycle("velon-cli", cycle, fault, modem->faultEvents(), soaksets::toMap(written),
-                                soaksets::toMap(modem->params()), outcome,
-                                QStringList{QString("status %1").arg(process->exitCode())} +
-                                    said.split('\n', Qt::SkipEmptyParts));
+                                soaksets::toMap(modem->params()), outcome, notes);
+        }
         process.reset();
         begin(true);
     }

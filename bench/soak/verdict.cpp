@@ -63,42 +63,40 @@ bool damageStored(const QStringList &damaged, const Set &formAfterRead, const Se
 
 void describeCycle(const char *program, int cycle, const sim::Fault &fault,
                    const QVector<sim::FaultEvent> &events, const Set &written, const Set &stored,
-                   Outcome outcome, const QStringList &said)
+                   Outcome outcome, const QStringList &notes)
 {
     static const char *const names[] = {"held", "truthful failure", "FALSE SUCCESS", "FALSE MISMATCH",
                                         "HANG"};
+    const auto shown = [](const QByteArray &bytes) {
+        return QString::fromLatin1(bytes.toPercentEncoding(" =;,.+:"));
+    };
+    // One pass of arg(): the bytes shown may hold "%1".
     QString text = QString("%1 cycle %2: %3 on %4 after %5 (offset %6, %7 ms) -> %8\n")
-                       .arg(program)
-                       .arg(cycle)
-                       .arg(sim::faultName(fault.kind), QString::fromLatin1(fault.target),
-                            QString::fromLatin1(fault.after.isEmpty() ? "-" : fault.after))
-                       .arg(fault.offset)
-                       .arg(fault.ms)
-                       .arg(names[int(outcome)]);
+                       .arg(QString::fromLatin1(program), QString::number(cycle), sim::faultName(fault.kind),
+                            shown(fault.target), fault.after.isEmpty() ? "-" : shown(fault.after),
+                            QString::number(fault.offset), QString::number(fault.ms), names[int(outcome)]);
     for (const sim::FaultEvent &e : events) {
         if (e.before == e.after) {
             text += QString("  at %1 ms: a reply of %2 bytes held back\n")
-                        .arg(e.atMs, 0, 'f', 0)
-                        .arg(e.before.size());
+                        .arg(QString::number(e.atMs, 'f', 0), QString::number(e.before.size()));
             continue;
         }
         // Only where before and after part.
         int from = 0;
         while (from < e.before.size() && from < e.after.size() && e.before.at(from) == e.after.at(from))
             ++from;
-        text +=
-            QString("  at %1 ms: ...%2... became ...%3...\n")
-                .arg(e.atMs, 0, 'f', 0)
-                .arg(QString::fromLatin1(e.before.mid(qMax(0, from - 20), 40).toPercentEncoding(" =;,.+")))
-                .arg(QString::fromLatin1(e.after.mid(qMax(0, from - 20), 40).toPercentEncoding(" =;,.+")));
+        const int start = qMax(0, from - 20);
+        text += QString("  at %1 ms: ...%2... became ...%3...\n")
+                    .arg(QString::number(e.atMs, 'f', 0), shown(e.before.mid(start, 40)),
+                         shown(e.after.mid(start, 40)));
     }
     for (const QString &key : records::paramsKeyList()) {
         if (stored.value(key) != written.value(key))
             text += QString("  %1: written \"%2\", stored \"%3\"\n")
                         .arg(key, written.value(key), stored.value(key));
     }
-    for (const QString &line : said)
-        text += "  said: " + line + "\n";
+    for (const QString &line : notes)
+        text += "  " + line + "\n";
     std::fputs(text.toLocal8Bit().constData(), stderr);
 }
 

@@ -235,11 +235,20 @@ void Soaker::cycle(int i, soak::Tally &tally)
     const soak::Set stored = soaksets::toMap(modem->params());
     const soak::Outcome outcome = soak::classify(written, stored, claim);
     tally.add(fault.kind, !modem->faultEvents().isEmpty(), outcome);
-    if (qEnvironmentVariableIsSet("VELON_SOAK_VERBOSE"))
-        soak::describeCycle("window", i, fault, modem->faultEvents(), written, stored, outcome,
-                            boxes.texts());
+    const bool damageWritten =
+        !damaged.isEmpty() && !asked && soak::damageStored(damaged, formAfterRead, stored);
+    if (qEnvironmentVariableIsSet("VELON_SOAK_VERBOSE")) {
+        QStringList notes;
+        if (!damaged.isEmpty())
+            notes.append("read damaged in " + damaged.join(", ") +
+                         (damageWritten ? ", WRITTEN UNASKED" : ""));
+        for (const QString &text : boxes.texts())
+            notes.append("said: " + text);
+        notes.append("status: " + status());
+        soak::describeCycle("window", i, fault, modem->faultEvents(), written, stored, outcome, notes);
+    }
     soak::Tally::Row &row = tally.row(fault.kind);
-    if (!damaged.isEmpty() && !asked && soak::damageStored(damaged, formAfterRead, stored))
+    if (damageWritten)
         ++row.damagedUnasked;
     row.asked += asked ? 1 : 0;
     row.mostBoxes = qMax(row.mostBoxes, boxes.boxes().size());
