@@ -28,7 +28,7 @@ struct Fault
 
     Kind kind = Kind::None;
     // Reply faults: the command whose reply it hits ("READALL;"). Record faults: how the record it hits
-    // begins ("SETSIM2=", "WRITEALL;").
+    // begins ("SETSIM2=", "WRITEALL;"). Empty: the next reply, the next record.
     QByteArray target;
     // The fault waits until the modem has taken this record (CR and LF aside); empty: from setFault().
     QByteArray after;

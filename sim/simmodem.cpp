@@ -217,7 +217,8 @@ struct SimModem::State
     {
         if (faultSpent || !faultArmed || hitsReply(fault.kind) != isReply)
             return false;
-        return isReply ? what == fault.target : bare(what).startsWith(fault.target);
+        return fault.target.isEmpty() ||
+               (isReply ? what == fault.target : bare(what).startsWith(fault.target));
     }
 
     void injectIntoReply(Scheduled &s)

@@ -286,7 +286,7 @@ private slots:
     }
 
     // Each fault the soak injects: once, where it first applies, and recorded. Timing is read on the
-    // modem's own clock: the longest silence from the last record taken to the end of the reply.
+    // modem's own clock, from the last record taken to the end of the reply.
     void faultsAreInjectedOnceWhereTheyApply_data()
     {
         using K = sim::Fault::Kind;
@@ -294,7 +294,7 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArrayList>("taken"); // records(), as the modem took them
-        QTest::addColumn<double>("silenceMs");
+        QTest::addColumn<double>("silenceMs");     // at least, on top of the line time
         const QByteArray ready = "MODEM_READY;\r\n";
         const QByteArray imei = "IMEI=356938035643809;\r\n";
         const auto fault = [](K kind, const char *target, int offset, int ms = 0, int bit = 0) {
@@ -315,8 +315,8 @@ private slots:
         QTest::newRow("bit flipped on the way back, offset past the end")
             << fault(K::FlippedToHost, "MODEM?;", 14 * 3, 0, 5) << QByteArray("MODEM?;")
             << QByteArray("mODEM_READY;\r\n") << QByteArrayList{"MODEM?;"} << 0.0;
-        QTest::newRow("reply cut") << fault(K::ReplyCut, "MODEM?;", 5) << QByteArray("MODEM?;")
-                                   << QByteArray("MODEM") << QByteArrayList{"MODEM?;"} << 0.0;
+        QTest::newRow("the next reply cut") << fault(K::ReplyCut, "", 5) << QByteArray("MODEM?;")
+                                            << QByteArray("MODEM") << QByteArrayList{"MODEM?;"} << 0.0;
         QTest::newRow("only the reply after WRITEALL")
             << afterWrite << QByteArray("MODEM?;WRITEALL;MODEM?;") << QByteArray(ready + "MODEM")
             << QByteArrayList{"MODEM?;", "WRITEALL;", "MODEM?;"} << 0.0;
@@ -334,9 +334,9 @@ private slots:
             << fault(K::FlippedToModem, "SETLOG=", 7, 0, 0) << QByteArray("SETLOG=1;WRITEALL;")
             << QByteArray() << QByteArrayList{"SETLOG=0;", "WRITEALL;"} << 0.0;
         // The records before the restart are forgotten, those during its boot never taken.
-        QTest::newRow("restart") << fault(K::Restart, "SETLOG=", 0, 200)
+        QTest::newRow("restart") << fault(K::Restart, "SETLOG=", 0, 1000)
                                  << QByteArray("SETID=1,X;SETLOG=1;SETCSD=0,0,1;") << ready
-                                 << QByteArrayList{"SETID=1,X;"} << 150.0;
+                                 << QByteArrayList{"SETID=1,X;"} << 1000.0;
         QTest::newRow("DEBUG flood")
             << fault(K::DebugFlood, "IMEI;", 0) << QByteArray("IMEI;")
             << QByteArray("DEBUG=GSM: +CSQ: 23,0 cycle 0;\r\nDEBUG=GSM: +CSQ: 23,0 cycle 1;\r\n"
@@ -363,13 +363,12 @@ private slots:
             QVERIFY(modem->pendingParams().isEmpty());
         if (fault.kind == sim::Fault::Kind::FlippedToModem)
             QCOMPARE(modem->param("SETLOG"), QString("0"));
-        double silence = 0;
-        double last = modem->log().isEmpty() ? 0 : modem->log().last().lastByteMs;
-        for (const sim::Handover &h : modem->handovers()) {
-            silence = qMax(silence, h.atMs - last);
-            last = h.atMs;
+        // A chunk is never handed over before its modelled time, however busy the machine: the reply's
+        // end comes no sooner than the delay after the last record taken.
+        if (silenceMs > 0) {
+            const double span = modem->handovers().last().atMs - modem->log().last().lastByteMs;
+            QVERIFY2(span >= silenceMs, QByteArray::number(span));
         }
-        QVERIFY2(silence >= silenceMs, QByteArray::number(silence));
         // Spent: the same again goes clean.
         chunks.clear();
         modem->clearLog();
