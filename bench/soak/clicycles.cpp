@@ -123,12 +123,9 @@ private:
 
     void judge()
     {
-        soak::Claim claim;
-        claim.hung = hung;
-        claim.success = !hung && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
         const QString said = QString::fromUtf8(process->readAllStandardError());
-        for (const QString &line : said.split('\n'))
-            claim.mismatchedKeys += soak::mismatchedKeys(line);
+        const soak::Claim claim =
+            soak::cliClaim(hung, process->exitStatus() != QProcess::NormalExit, process->exitCode(), said);
         const soak::Outcome outcome =
             soak::classify(soaksets::toMap(written), soaksets::toMap(modem->params()), claim);
         tally.add(fault.kind, !modem->faultEvents().isEmpty(), outcome);

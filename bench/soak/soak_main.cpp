@@ -54,7 +54,7 @@ bool machineryHolds(const soak::Tally &cli, int cliCycles, const soak::Tally &wi
     const soak::Tally::Row c = cli.total();
     const soak::Tally::Row w = window.total();
     int cliJudged = 0, windowJudged = 0;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < soak::outcomeCount; ++i) {
         cliJudged += c.outcomes[i];
         windowJudged += w.outcomes[i];
     }

@@ -21,6 +21,8 @@ Outcome classify(const Set &written, const Set &stored, const Claim &claim)
 {
     if (claim.hung)
         return Outcome::Hang;
+    if (claim.crashed)
+        return Outcome::Crash;
     for (const QString &key : claim.mismatchedKeys) {
         if (stored.contains(key) && stored.value(key) == written.value(key))
             return Outcome::FalseMismatch;
@@ -40,6 +42,43 @@ QStringList mismatchedKeys(const QString &message)
             keys.append(key);
     }
     return keys;
+}
+
+Claim cliClaim(bool hung, bool crashed, int exitCode, const QString &standardError)
+{
+    Claim claim;
+    claim.hung = hung;
+    claim.crashed = crashed && !hung;
+    claim.success = !hung && !crashed && exitCode == 0;
+    for (const QString &line : standardError.split('\n'))
+        claim.mismatchedKeys += mismatchedKeys(line);
+    return claim;
+}
+
+Claim windowClaim(bool hung, const QString &statusLine, const QStringList &boxTexts)
+{
+    Claim claim;
+    claim.hung = hung;
+    // A link lost after the write adds to its verdict: the verdict stays first.
+    claim.success = !hung && statusLine.startsWith(QStringLiteral("Записаны в модем и проверены"));
+    for (const QString &text : boxTexts)
+        claim.mismatchedKeys += mismatchedKeys(text);
+    return claim;
+}
+
+bool askedAboutUnedited(const QStringList &boxTexts)
+{
+    for (const QString &text : boxTexts) {
+        if (text.startsWith(QStringLiteral("Набор в модеме отличается от прочитанного")))
+            return true;
+    }
+    return false;
+}
+
+bool readWhole(const QString &statusLine)
+{
+    return statusLine.startsWith(QStringLiteral("Прочитаны из модема")) &&
+           !statusLine.contains(QStringLiteral("не полностью")) && !statusLine.contains(QStringLiteral("; "));
 }
 
 QStringList damagedKeys(const Set &formAfterRead, const Set &modemAtRead, const QString &editedKey)
@@ -65,8 +104,8 @@ void describeCycle(const char *program, int cycle, const sim::Fault &fault,
                    const QVector<sim::FaultEvent> &events, const Set &written, const Set &stored,
                    Outcome outcome, const QStringList &notes)
 {
-    static const char *const names[] = {"held", "truthful failure", "FALSE SUCCESS", "FALSE MISMATCH",
-                                        "HANG"};
+    static const char *const names[] = {"held", "truthful failure", "FALSE SUCCESS", "FALSE MISMATCH", "HANG",
+                                        "CRASH"};
     const auto shown = [](const QByteArray &bytes) {
         return QString::fromLatin1(bytes.toPercentEncoding(" =;,.+:"));
     };
@@ -114,7 +153,7 @@ Tally::Row Tally::total() const
     for (const Row &r : rows) {
         t.cycles += r.cycles;
         t.fired += r.fired;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < outcomeCount; ++i)
             t.outcomes[i] += r.outcomes[i];
         t.damagedUnasked += r.damagedUnasked;
         t.asked += r.asked;
@@ -132,14 +171,15 @@ QString Tally::table(bool window) const
                      "truthful failure",
                      "false success",
                      "false \"записан некорректно\"",
-                     "hang"};
+                     "hang",
+                     "crash"};
     if (window)
         head << "damaged read written unasked"
              << "question asked"
              << "most boxes";
     const auto line = [&](const QString &name, const Row &r) {
         QStringList cells{name, QString::number(r.cycles), QString::number(r.fired)};
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < outcomeCount; ++i)
             cells << QString::number(r.outcomes[i]);
         if (window)
             cells << QString::number(r.damagedUnasked) << QString::number(r.asked)

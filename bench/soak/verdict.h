@@ -19,12 +19,15 @@ enum class Outcome {
     FalseSuccess,    // success said, and the modem does not hold what was written
     FalseMismatch, // "Параметр записан некорректно" about a key the modem holds as written
     Hang,          // the cycle did not end within the bound
+    Crash,         // velon-cli did not exit by itself
 };
+constexpr int outcomeCount = 6;
 
 // What the program said about one write.
 struct Claim
 {
     bool hung = false;
+    bool crashed = false;
     bool success = false; // velon-cli's status 0, the window's "записаны в модем и проверены"
     QStringList mismatchedKeys; // keys it said were written wrongly
 };
@@ -34,6 +37,15 @@ bool holds(const Set &stored, const Set &written);
 Outcome classify(const Set &written, const Set &stored, const Claim &claim);
 // The keys among the 26 that a "Параметр записан некорректно" message names; none for other messages.
 QStringList mismatchedKeys(const QString &message);
+// What velon-cli said about a write: how it exited and its standard error.
+Claim cliClaim(bool hung, bool crashed, int exitCode, const QString &standardError);
+// What the window said about a write: its status line as the write left it (it was emptied before) and the
+// message boxes the write showed.
+Claim windowClaim(bool hung, const QString &statusLine, const QStringList &boxTexts);
+// Whether the boxes asked before the write about keys the engineer had not edited.
+bool askedAboutUnedited(const QStringList &boxTexts);
+// Whether the status line a read left (it was emptied before) says the whole set was read, and nothing else.
+bool readWhole(const QString &statusLine);
 
 // A read whose values reached the form other than the modem held them: the keys so damaged, the key the
 // engineer then edited left out.
@@ -55,7 +67,7 @@ public:
     {
         int cycles = 0;
         int fired = 0; // the fault was injected (a fault whose place never came is not)
-        int outcomes[5] = {};
+        int outcomes[outcomeCount] = {};
         // Window cycles only.
         int damagedUnasked = 0; // a damaged read written without the question
         int asked = 0;          // the question about keys not edited was asked

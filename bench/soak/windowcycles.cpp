@@ -43,8 +43,6 @@ sim::FaultSites sites()
 
 namespace {
 
-const QString question = QStringLiteral("Набор в модеме отличается от прочитанного");
-
 // A field the engineer changes between the read and the write.
 struct Edit
 {
@@ -160,9 +158,7 @@ private:
     {
         const int before = boxes.boxes().size();
         *hung = *hung || clickBounded("toolButton_readModemParams");
-        const QString s = status();
-        return boxes.boxes().size() == before && s.startsWith(QStringLiteral("Прочитаны из модема")) &&
-               !s.contains(QStringLiteral("не полностью")) && !s.contains(QStringLiteral("; "));
+        return boxes.boxes().size() == before && soak::readWhole(status());
     }
     void type(const Edit &edit, std::mt19937 &rng)
     {
@@ -201,9 +197,11 @@ void Soaker::cycle(int i, soak::Tally &tally)
 
     std::seed_seq seq{options.seed, quint32(i), 0x3d1u};
     std::mt19937 rng(seq);
-    modem->setParams(soaksets::randomSet(rng));
+    const sim::ParamList set = soaksets::randomSet(rng);
+    modem->setParams(set);
     modem->clearLog();
-    const sim::Fault fault = sim::pickFault(options.seed, i, options.share, sites());
+    const sim::Fault fault = options.chooseFault ? options.chooseFault(i, set)
+                                                 : sim::pickFault(options.seed, i, options.share, sites());
     modem->setFault(fault);
     boxes.clear();
 
@@ -224,14 +222,8 @@ void Soaker::cycle(int i, soak::Tally &tally)
     boxes.clear();
     if (!hung)
         hung = clickBounded("toolButton_writeModemParams");
-    soak::Claim claim;
-    claim.hung = hung;
-    claim.success = !hung && status().startsWith(QStringLiteral("Записаны в модем и проверены"));
-    bool asked = false;
-    for (const QString &text : boxes.texts()) {
-        claim.mismatchedKeys += soak::mismatchedKeys(text);
-        asked = asked || text.startsWith(question);
-    }
+    const soak::Claim claim = soak::windowClaim(hung, status(), boxes.texts());
+    const bool asked = soak::askedAboutUnedited(boxes.texts());
     const soak::Set stored = soaksets::toMap(modem->params());
     const soak::Outcome outcome = soak::classify(written, stored, claim);
     tally.add(fault.kind, !modem->faultEvents().isEmpty(), outcome);

@@ -2,6 +2,8 @@
 
 #include "verdict.h"
 
+#include "sim/simmodem.h"
+
 #include <QVector>
 
 #include <functional>
@@ -17,6 +19,8 @@ struct Options
     double share = 0.2;
     quint32 seed = 1;
     int hangMs = 60000;
+    // The fault of a cycle whose modem holds set; empty: sim::pickFault() with the seed, share and sites().
+    std::function<sim::Fault(int cycle, const sim::ParamList &set)> chooseFault;
 };
 
 struct Memory

@@ -23,37 +23,82 @@ class TestSoak : public QObject
     }
 
 private slots:
+    // What the program said, read as the soak reads it, against what the modem stores. velon-cli: its
+    // status (-1 hung, -2 crashed) and standard error; the window: its status line and message boxes.
     void outcomeComesFromWhatTheModemStores_data()
     {
         QTest::addColumn<soak::Set>("stored");
-        QTest::addColumn<bool>("success");
-        QTest::addColumn<QStringList>("named");
-        QTest::addColumn<bool>("hung");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("statusLine"); // null: velon-cli
+        QTest::addColumn<QStringList>("said");
         QTest::addColumn<int>("outcome");
         const soak::Set other = with(set(), "ADMTEL3", "+79990001122");
+        const QString wrong = "Параметр записан некорректно: ";
         const auto o = [](soak::Outcome x) { return int(x); };
-        QTest::newRow("held") << set() << true << QStringList() << false << o(soak::Outcome::Held);
-        QTest::newRow("success, one key not stored")
-            << other << true << QStringList() << false << o(soak::Outcome::FalseSuccess);
+        QTest::newRow("cli held") << set() << 0 << QString() << QStringList() << o(soak::Outcome::Held);
+        QTest::newRow("cli status 0, one key not stored")
+            << other << 0 << QString() << QStringList() << o(soak::Outcome::FalseSuccess);
         // A key the modem lacks is not held, even where an empty value was written.
-        QTest::newRow("success, an emptied key missing")
-            << without(set(), "ADMTEL3") << true << QStringList() << false << o(soak::Outcome::FalseSuccess);
-        QTest::newRow("the differing key named")
-            << other << false << QStringList{"ADMTEL3"} << false << o(soak::Outcome::TruthfulFailure);
-        QTest::newRow("a key the modem holds named")
-            << other << false << QStringList{"ADMTEL3", "SETID"} << false << o(soak::Outcome::FalseMismatch);
-        QTest::newRow("failure without a key, modem holds all")
-            << set() << false << QStringList() << false << o(soak::Outcome::TruthfulFailure);
-        QTest::newRow("hang") << set() << true << QStringList() << true << o(soak::Outcome::Hang);
+        QTest::newRow("cli status 0, an emptied key missing")
+            << without(set(), "ADMTEL3") << 0 << QString() << QStringList() << o(soak::Outcome::FalseSuccess);
+        QTest::newRow("cli names the differing key")
+            << other << 1 << QString() << QStringList{wrong + "ADMTEL3"} << o(soak::Outcome::TruthfulFailure);
+        QTest::newRow("cli names a key the modem holds")
+            << other << 1 << QString() << QStringList{wrong + "ADMTEL3", wrong + "SETID"}
+            << o(soak::Outcome::FalseMismatch);
+        QTest::newRow("cli lost link, modem holds all")
+            << set() << 2 << QString()
+            << QStringList{"Параметры записаны, но не проверены: связь с модемом потеряна"}
+            << o(soak::Outcome::TruthfulFailure);
+        QTest::newRow("cli hang") << set() << -1 << QString() << QStringList() << o(soak::Outcome::Hang);
+        QTest::newRow("cli crash") << set() << -2 << QString() << QStringList() << o(soak::Outcome::Crash);
+        QTest::newRow("window held, link lost afterwards")
+            << set() << 0 << "Записаны в модем и проверены в 10:00:00; связь с модемом потеряна в 10:00:01"
+            << QStringList() << o(soak::Outcome::Held);
+        QTest::newRow("window verified, modem differs")
+            << other << 0 << "Записаны в модем и проверены в 10:00:00" << QStringList()
+            << o(soak::Outcome::FalseSuccess);
+        QTest::newRow("window names the differing key")
+            << other << 0 << "Записаны, 1 параметр не совпал в 10:00:00" << QStringList{wrong + "ADMTEL3"}
+            << o(soak::Outcome::TruthfulFailure);
+        QTest::newRow("window names a key the modem holds")
+            << other << 0 << "Записаны, 2 параметра не совпали в 10:00:00"
+            << QStringList{wrong + "ADMTEL3", wrong + "SETID"} << o(soak::Outcome::FalseMismatch);
+        QTest::newRow("window asked, write cancelled")
+            << other << 0 << ""
+            << QStringList{"Набор в модеме отличается от прочитанного в параметрах, которые вы не меняли: "
+                           "SETID"}
+            << o(soak::Outcome::TruthfulFailure);
+        QTest::newRow("window unverified")
+            << set() << 0
+            << "Прочитаны из модема (/dev/pts/1) в 10:00:00, изменены; записаны, но не проверены: связь с "
+               "модемом потеряна в 10:00:01"
+            << QStringList() << o(soak::Outcome::TruthfulFailure);
     }
     void outcomeComesFromWhatTheModemStores()
     {
         QFETCH(soak::Set, stored);
-        QFETCH(bool, success);
-        QFETCH(QStringList, named);
-        QFETCH(bool, hung);
+        QFETCH(int, status);
+        QFETCH(QString, statusLine);
+        QFETCH(QStringList, said);
         QFETCH(int, outcome);
-        QCOMPARE(int(soak::classify(set(), stored, {hung, success, named})), outcome);
+        const soak::Claim claim = statusLine.isNull()
+                                      ? soak::cliClaim(status == -1, status == -2, status, said.join('\n'))
+                                      : soak::windowClaim(false, statusLine, said);
+        QCOMPARE(int(soak::classify(set(), stored, claim)), outcome);
+    }
+
+    void whatAReadAndAQuestionSay()
+    {
+        QVERIFY(soak::readWhole("Прочитаны из модема (/dev/pts/3) в 10:00:00"));
+        QVERIFY(!soak::readWhole("Прочитаны из модема (/dev/pts/3) не полностью в 10:00:00"));
+        QVERIFY(!soak::readWhole("Прочитаны из модема (/dev/pts/3) в 10:00:00; модем не ответил в 10:00:02"));
+        QVERIFY(!soak::readWhole(""));
+        QVERIFY(
+            soak::askedAboutUnedited({"Параметр записан некорректно: SETID",
+                                      "Набор в модеме отличается от прочитанного в параметрах, которые вы "
+                                      "не меняли: SETSIM2, ADMTEL1"}));
+        QVERIFY(!soak::askedAboutUnedited({"Параметр записан некорректно: SETID"}));
     }
 
     void keysNamedByTheMismatchMessageOnly()
