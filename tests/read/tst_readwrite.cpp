@@ -732,7 +732,7 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
     QTest::newRow("read-back paused a moment")
         << QStringList{"load", "short pause", "write"} << "Записаны в модем и проверены в TIME";
     QTest::newRow("a stale reply to an earlier READALL")
-        << QStringList{"load", "stale", "edit", "write"} << "Записаны в модем и проверены в TIME";
+        << QStringList{"load", "stale", "edit SETID", "write"} << "Записаны в модем и проверены в TIME";
     QTest::newRow("restart in the middle of the write")
         << QStringList{"load", "restart", "write"}
         << "Загружены из файла set.txt в TIME; не записаны: модем перезапустился в TIME";
@@ -741,11 +741,11 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom_data()
     QTest::newRow("a key lost from the read-back")
         << QStringList{"load", "key lost", "write"} << unchecked + "ответ модема неполный в TIME";
     QTest::newRow("a flipped byte in a read, then a write: Отмена")
-        << QStringList{"flip", "read", "edit", "answer Отмена", "write"}
+        << QStringList{"flip", "read", "edit SETID", "answer Отмена", "write"}
         << "Прочитаны из модема (PORT) в TIME, изменены; не записаны: набор в модеме отличается от "
            "прочитанного в TIME";
     QTest::newRow("a flipped byte in a read, then a write: Записать")
-        << QStringList{"flip", "read", "edit", "answer Записать", "write"}
+        << QStringList{"flip", "read", "edit SETID", "answer Записать", "write"}
         << "Записаны в модем и проверены в TIME";
     // A link lost later adds to an unchecked write's verdict.
     QTest::newRow("unplugged after an unchecked write")
@@ -808,11 +808,12 @@ void TestReadWrite::statusLineSaysWhereTheValuesCameFrom()
             modem->setPauseInReply(200, step == "long pause" ? setreply::quietLineMs + 500
                                                              : setreply::quietLineMs / 2);
         } else if (step == "stale") {
-            // A "READALL;" typed on the command line, its reply still coming when the write reads back.
-            modem->setLateReply(300);
+            // A "READALL;" typed on the command line, its reply still coming when the write (its "IMEI;"
+            // first) reads back: the middle of the delays for which it is.
+            modem->setLateReply(550);
             widget<QLineEdit>("lineEdit_commandToModem")->setText("READALL;");
             widget<QToolButton>("toolButton")->click();
-        } else if (step == "edit") {
+        } else if (step == "edit SETID") {
             // SETID, near the end of the set: what a late reply still carries when the read-back begins.
             typeOver(window->settingsWindow()->findChild<QLineEdit *>("lineEdit_identityLine"), "7");
         } else if (step.startsWith("restart")) {
