@@ -78,6 +78,7 @@ private slots:
     void closingWithEditsAsks();
     void readAndWrittenSetsAreKeptAndOneOpens();
     void modemSwappedOnOnePortKeepsItsOwnSets();
+    void modemMovedToAnotherPortIsLookedAtBeforeAWrite();
     void comparisonWithTheModemShowsTheThreeDifferingKeysFirst();
 
 private:
@@ -1072,6 +1073,29 @@ void TestReadWrite::modemSwappedOnOnePortKeepsItsOwnSets()
     QCOMPARE(kept, (QStringList{port + " прочитан из модема", "356938035643817 записан в модем",
                                 "356938035643817 прочитан из модема", "356938035643809 прочитан из модема"}));
     QCOMPARE(boxes->texts(), QStringList());
+}
+
+// The modem the form's values were read from is known by its IMEI too: moved to another adapter, a write of
+// those values still looks at its set first.
+void TestReadWrite::modemMovedToAnotherPortIsLookedAtBeforeAWrite()
+{
+    startWindow();
+    clickRead();
+    sim::SimModem moved;
+    QVERIFY2(moved.start(), qPrintable(moved.errorString()));
+    moved.setParams(modem->params());
+    const QString path = moved.slavePath();
+    portlist::setProvider([path] { return QStringList{path}; });
+    modem->hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(window->serialPort()->isOpen() &&
+                                 window->serialPort()->portName() == SerialPort(path).portName(),
+                             20000);
+    moved.clearLog();
+    clickWrite();
+    QCOMPARE(moved.records(), writeSequence(true));
+    QVERIFY2(statusLine().startsWith("Записаны в модем и проверены"), qPrintable(statusLine()));
+    QCOMPARE(boxes->texts(), QStringList());
+    window.reset();
 }
 
 void TestReadWrite::comparisonWithTheModemShowsTheThreeDifferingKeysFirst()
