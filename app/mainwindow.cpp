@@ -66,8 +66,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusOrigin = statusline::defaults();
     statusLabel->setText(statusline::line(statusOrigin, QString()));
 
-    findModemPort();
+    // The watcher runs from before the search's message, so a modem plugged in meanwhile is linked.
     setUpModemMenu();
+    findModemPort();
     finishForm();
 
     // The desktop's font decides the combo boxes' widths; the screen decides the window's size and place.
@@ -143,8 +144,26 @@ void MainWindow::reportStatus(statusline::Outcome outcome, const QString &subjec
     if (statusline::tellsOrigin(outcome)) {
         statusOrigin = words;
         statusLastOperation.clear();
+        statusVerdict.clear();
+    } else if (!statusVerdict.isEmpty()) {
+        // An unchecked write stays said: what the link did since comes after it.
+        switch (statusline::afterVerdict(statusVerdictOutcome, outcome)) {
+        case statusline::AfterVerdict::Keep:
+            break;
+        case statusline::AfterVerdict::Add:
+            statusLastOperation = statusVerdict + "; " + words;
+            break;
+        case statusline::AfterVerdict::Replace:
+            statusLastOperation = words;
+            statusVerdict.clear();
+            break;
+        }
     } else {
         statusLastOperation = words;
+    }
+    if (statusline::isUncheckedWrite(outcome)) {
+        statusVerdict = words;
+        statusVerdictOutcome = outcome;
     }
     if (statusline::clearsEdits(outcome))
         setFormEdited(false);

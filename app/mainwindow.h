@@ -4,11 +4,15 @@
 #include "files/filedialogs.h"
 #include "link/linepacer.h"
 #include "link/portopen.h"
+#include "link/portwatch.h"
 #include "link/setreply.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMap>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -194,7 +198,17 @@ private:
     void finishForm();
 
     // --- link/
+    // The search at start-up: searchModem(), then its message.
     void findModemPort();
+    struct SearchMessage
+    {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text; // empty: no message
+    };
+    // Every port present probed at once, the modem's linked; the status said, the message returned.
+    SearchMessage searchModem();
+    // The search's message box; a modem the watcher links meanwhile closes it.
+    void showSearchMessage(const SearchMessage &message);
     // The name of the port the search left current (the one in use when the modem was found).
     QString portInUse() const;
     enum class Sent {
@@ -203,16 +217,23 @@ private:
         NotWritten, // the write failed (message shown); nothing went out
     };
     Sent sendToModem(const QString &text);
-    // The write's read-back: how the reply to "READALL;" ended, paramsMap refilled when bytes came back
-    // from a port that stayed. *sent says whether "READALL;" went out at all; when not, nothing was read
-    // and the send's own message was the only one.
-    setreply::End readAllParams(Sent *sent);
+    // One "READALL;" of the write's read-back: how it ended, the set in *set when it came whole. Any other
+    // end has said the write's verdict (not checked, or restarted).
+    setreply::End readAllParams(QMap<QString, QString> *set);
+    // Before a write of values read from this modem (modem: its history folder, as askModemFolder gave it):
+    // its set read again and compared with that read; a key the engineer did not edit that differs is asked
+    // about once. False when the write stops (said).
+    bool modemHoldsWhatWasRead(const QStringList &held, const QString &modem);
+    // The read that put the form's values there, the form as it made them, and the modem's folder; forgotten
+    // once a write has sent them or a file is loaded.
+    void noteReadBaseline(const QMap<QString, QString> &read, const QString &modem);
+    void forgetReadBaseline();
     // Sends "READALL;" with the receive path detached and takes the reply; the DEBUG records in it go to
     // the traffic log. The caller attaches the receive path again (unless interrupted).
     setreply::Reply fetchParamSet(Sent *sent);
-    // A reply that brought no set (no answer, or the port lost): its one message and the status; true
-    // when so.
-    bool reportNoSet(const setreply::Reply &reply, Sent sent);
+    // A reply that brought no set (no answer, the port lost, the modem restarted; with wholeOnly, any reply
+    // that did not end whole): its one message and the status; true when so.
+    bool reportNoSet(const setreply::Reply &reply, Sent sent, bool wholeOnly);
     // The status after a read or write that failed on the link: a port lost meanwhile, one that could not
     // be opened, or a failed write.
     void reportLinkFailure(Sent sent);
@@ -221,8 +242,9 @@ private:
     // The receive path's connection (port readyRead -> on_portReadyRead), made at most once.
     void attachReceivePath();
     void detachReceivePath();
-    // Waits until what was sent has left the driver, then ms. False when the window is closing or the
-    // application quitting: the operation ends at once, the record on the line having left whole.
+    // Waits until what was sent has left the line (its line time from the hand-over), then ms of quiet line.
+    // False when the window is closing or the application quitting: the operation ends at once, the record
+    // on the line having left whole.
     bool pause(int ms);
     // Waits until what was sent has left the line; false as pause().
     bool untilSent();
@@ -300,7 +322,12 @@ private:
     bool portClosePending = false; // an error's close is queued; later errors of the same port add nothing
     int pendingPortError = 0;
     QString pendingPortErrorText, failedPortName;
-    bool linkLost = false; // the port failed during the current operation
+    bool linkLost = false;       // the port failed during the current operation
+    bool modemRestarted = false; // "MODEM_READY;" came unasked during the current operation
+    QMap<QString, QString> readBaseline;
+    QStringList readBaselineForm;
+    QString readBaselinePort;  // empty: the form's values did not come from a read
+    QString readBaselineModem; // the read modem's history folder (its IMEI, or the port's name)
 
     // --- params/ and the write: reads of a whole set, one link operation at a time.
     // Holds the action buttons inert while a read or write waits in a nested event loop; started() is
@@ -337,13 +364,19 @@ private:
     void fillPortMenu();
     void choosePort(const QString &name);
     void askModemIdentity();
+    // Sends query and waits up to a second for the field it asks for (receivepath::Field, filled in by the
+    // receive path); *sent says why when it could not be sent.
+    enum class Asked { Field, OtherField, Silent, NotSent, Lost, Interrupted };
+    Asked askField(const QString &query, int field, Sent *sent);
     // Looks at the port list: a linked port that left it is lost; while none is linked, ports that appeared
     // are probed.
     void watchPorts();
     void takeWatchResult();
-    // Opens port on name, where the modem answered (its reply in reply); false, the port closed, when it
-    // cannot be opened.
-    bool linkPort(const QString &name, const QByteArray &reply);
+    // Links the modem that answered on name (its reply in reply): the probe's open port object answered
+    // becomes the window's port, else port is opened on name; false, the port closed, when it cannot be
+    // opened.
+    bool linkPort(const QString &name, const QByteArray &reply, std::unique_ptr<SerialPort> answered);
+    void adoptPort(std::unique_ptr<SerialPort> answered);
     // Opens port; a port that cannot be opened leaves a line in the exchange log.
     bool openPort();
     // The port objects of a search: they report their traffic to the exchange log.
@@ -358,9 +391,11 @@ private:
     QMenu *portMenu = nullptr;
     QTimer *portWatch = nullptr;
     std::unique_ptr<portsurvey::Search> watchSearch;
-    QStringList watchedPorts; // present at the last look
-    QString linkedPort;       // where the modem answered; empty while none is linked
-    int awaitedField = -1;    // receivepath::Field the identity query waits for; -1: none
+    portwatch::Watch watching;
+    QElapsedTimer watchClock;
+    QPointer<QMessageBox> searchBox; // the search's message, while it is open
+    QString linkedPort;              // where the modem answered; empty while none is linked
+    int awaitedField = -1;           // receivepath::Field the identity query waits for; -1: none
     bool awaitedArrived = false;
     bool anyFieldArrived = false;
 
@@ -371,6 +406,8 @@ private:
     QLabel *statusLabel = nullptr;
     QString statusOrigin;
     QString statusLastOperation;
+    QString statusVerdict; // the words of an unchecked write, while the line still says them
+    statusline::Outcome statusVerdictOutcome = statusline::Outcome::WrittenUnchecked;
 
     // --- history/: the edit marker, the question before closing with edits, the kept sets, the comparison.
 public:
@@ -390,8 +427,21 @@ private:
     void setFormEdited(bool edited);
     // Before a close: false when the engineer chose to stay or the save did not happen.
     bool mayCloseWithEdits();
-    // Keeps a set of 26 record texts in the history of the modem at hand; a failure is one status note.
-    void keepInHistory(history::Kind kind, const QStringList &recordTexts);
+    // Keeps a set of 26 record texts in the modem's folder of the history; a failure is one status note.
+    // False when it could not be kept.
+    bool keepInHistory(history::Kind kind, const QStringList &recordTexts, const QString &modem);
+    // Asks the modem at hand "IMEI;" before a read or write: the history folder its set goes to is its
+    // answer (or the port's name when it names none), so that a cable moved to another modem files that
+    // modem's sets as its own. False, with the failure reported, when the link failed or the window is
+    // closing: the read or write ends there.
+    bool askModemFolder(QString *folder);
+    // The form's edits that are not in the history yet, kept as "unsaved" under the modem the form's set
+    // came from; true when the form holds edits, which are then in the history (or could not be put there,
+    // which the status line says).
+    bool keepUnsavedEdits();
+    // Before a read or load replaces the form: its unsaved edits kept first. Say the result once the
+    // replacement has put its own words on the status line.
+    void sayEditsKept(bool kept);
     void showHistory();
     void showComparison();
     void compareWithModem();
@@ -407,7 +457,11 @@ private:
     int editsMade = 0;          // counts the engineer's edits, so an operation sees one made while it waited
     bool fillingForm = false;   // the program sets the form (a read, a load): no edit
     bool askingToClose = false; // the close question is open
-    bool sessionEnding = false;
+    int editsKept = -1;         // editsMade when the form's edits last went to the history
+    QString formModem;          // the history folder of the modem whose set the form holds; empty: none
+    QString historyError;       // why the last set could not be kept
+    bool sessionSaved = false;  // the session manager asked for the edits (a checkpoint or a logout)
+    bool sessionEnding = false; // the Quit after it is closing the windows: the session really ends
     std::unique_ptr<history::HistoryWindow> historyDialog;
     std::unique_ptr<history::CompareWindow> compareDialog;
 };

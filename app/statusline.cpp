@@ -39,12 +39,18 @@ QString what(const Event &e)
         return "ошибка записи в порт";
     case Outcome::NoReply:
         return "модем не ответил";
+    case Outcome::ReplyIncomplete:
+        return "ответ модема неполный";
+    case Outcome::ModemRestarted:
+        return "модем перезапустился";
     case Outcome::CommandSent:
         return "команда отправлена";
     case Outcome::EmptyCommand:
         return "пустая команда";
     case Outcome::IdentityRead:
         return "сведения о модеме получены";
+    case Outcome::IdentityPartly:
+        return "модем не ответил на " + e.subject;
     case Outcome::Read:
         return "прочитаны из модема" + port;
     case Outcome::ReadPartly:
@@ -61,6 +67,10 @@ QString what(const Event &e)
         return "записаны, но не проверены: модем не ответил";
     case Outcome::WrittenLinkLost:
         return "записаны, но не проверены: связь с модемом потеряна";
+    case Outcome::WrittenIncomplete:
+        return "записаны, но не проверены: ответ модема неполный";
+    case Outcome::WriteRestarted:
+        return "не записаны: модем перезапустился";
     case Outcome::Saved:
         return "сохранены в файл " + file;
     case Outcome::SaveRefused:
@@ -75,6 +85,8 @@ QString what(const Event &e)
         return "не удалось прочитать файл " + file;
     case Outcome::HistoryNotKept:
         return "набор не сохранён в истории: " + e.subject;
+    case Outcome::EditsKept:
+        return "прежние изменения сохранены в истории";
     }
     return QString();
 }
@@ -105,17 +117,38 @@ bool clearsEdits(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Read:
-    case Outcome::ReadPartly:
     case Outcome::Written:
     case Outcome::Mismatched:
     case Outcome::WrittenUnchecked:
+    case Outcome::WrittenIncomplete:
     case Outcome::Loaded:
-    case Outcome::LoadedPartly:
     case Outcome::Saved:
         return true;
     default:
         return false;
     }
+}
+
+bool isUncheckedWrite(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::WrittenUnchecked:
+    case Outcome::WrittenLinkLost:
+    case Outcome::WrittenIncomplete:
+    case Outcome::WriteRestarted:
+        return true;
+    default:
+        return false;
+    }
+}
+
+AfterVerdict afterVerdict(Outcome verdict, Outcome next)
+{
+    if (!isUncheckedWrite(verdict) || (next != Outcome::LinkLost && next != Outcome::ModemFound))
+        return AfterVerdict::Replace;
+    if (verdict == Outcome::WrittenLinkLost && next == Outcome::LinkLost)
+        return AfterVerdict::Keep;
+    return AfterVerdict::Add;
 }
 
 QString describe(const Event &event)

@@ -17,10 +17,13 @@ enum class Outcome {
     PortNotOpened, // subject: the port
     LinkLost,      // the port failed or went away
     WriteError,
-    NoReply, // nothing came back to "READALL;"
+    NoReply,         // nothing came back to "READALL;"
+    ReplyIncomplete, // the reply to "READALL;" did not end as a whole set
+    ModemRestarted,  // the modem said "MODEM_READY;" unasked in the middle of a read
     CommandSent,
-    EmptyCommand, // the command line was empty: nothing sent
-    IdentityRead, // the modem answered the identity queries
+    EmptyCommand,   // the command line was empty: nothing sent
+    IdentityRead,   // the modem answered the identity queries
+    IdentityPartly, // subject: the queries it did not answer
     // the values of the form (these say where they came from)
     Read,       // subject: the port
     ReadPartly, // the validation stopped at a failure
@@ -29,15 +32,18 @@ enum class Outcome {
     Loaded,     // subject: the file
     LoadedPartly,
     // the rest of the write and the files
-    WrittenUnchecked, // written, but nothing came back to check
-    WrittenLinkLost,  // "WRITEALL;" left whole, then the link was lost before the read-back
-    Saved,            // subject: the file
-    SaveRefused,      // subject: why (the message a load of the set would show)
-    WriteRefused,     // subject: why
+    WrittenUnchecked,  // written, but nothing came back to check
+    WrittenLinkLost,   // "WRITEALL;" left whole, then the link was lost before the read-back
+    WrittenIncomplete, // written, but the read-back did not end as a whole set
+    WriteRestarted,    // the modem restarted in the middle of the write: not written as a set
+    Saved,             // subject: the file
+    SaveRefused,       // subject: why (the message a load of the set would show)
+    WriteRefused,      // subject: why
     NotSaved,
     FileNotOpened,
     FileNotRead,
     HistoryNotKept, // subject: why
+    EditsKept,      // the form's unsaved edits went to the history before a read or load replaced them
 };
 
 struct Event
@@ -54,8 +60,16 @@ QString defaults();
 bool tellsOrigin(Outcome outcome);
 // The outcome's words with its time: "прочитаны из модема (COM3) в 10:31:02".
 QString describe(const Event &event);
-// Whether the outcome leaves the form matching the modem or a file again, so earlier edits stop counting.
+// Whether the outcome leaves the form matching the modem or a file again, so earlier edits stop counting: a
+// read or load that stopped partway leaves them standing beside what it filled.
 bool clearsEdits(Outcome outcome);
+// What an outcome does to the verdict of a write that could not be checked, still on the line: a later
+// change of the link adds to it (it stays said), one it already says changes nothing, anything else
+// replaces it.
+enum class AfterVerdict { Replace, Add, Keep };
+AfterVerdict afterVerdict(Outcome verdict, Outcome next);
+// Whether the outcome is such a verdict.
+bool isUncheckedWrite(Outcome outcome);
 // The whole line: the values' origin, "изменены" once the form was edited since, and, if the last operation
 // did not set them, what it did.
 QString line(const QString &origin, const QString &lastOperation, bool edited = false);

@@ -249,6 +249,13 @@ double benchCliRead(bool search)
     return took;
 }
 
+// The window asks "IMEI;" before each read and write: "IMEI;" out, the modem's answer delay,
+// "IMEI=<15 digits>;" and CR LF back.
+double imeiLineMs()
+{
+    return lineMs(5 + 23) + answerDelayMs;
+}
+
 void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher &boxes,
                LogWindow log = LogWindow::Closed)
 {
@@ -267,33 +274,61 @@ void benchRead(const QString &what, const sim::ParamList &set, MessageBoxWatcher
     QString note = QString("%1 bytes").arg(bytes);
     if (!whole || !boxes.texts().isEmpty())
         note += ", NOT read whole: " + boxes.texts().join("; ");
-    rows.append({withLog(what, log), took, lineMs(8 + bytes) + answerDelayMs,
+    rows.append({withLog(what, log), took, imeiLineMs() + lineMs(8 + bytes) + answerDelayMs,
                  bytes > 960 ? "1000 ms, set cut" : "1000 ms", note});
 }
 
-void benchWrite(MessageBoxWatcher &boxes, LogWindow log = LogWindow::Closed)
+// Where the form's values come from before the write: a file (written as they are) or a read of the modem
+// (the write first reads its set again to see that it still holds what was read).
+enum class Values { FromFile, FromRead };
+
+// The write's time; its line limit is the line time of what went out and came back, the answer delays and
+// the quiet spacing after each of the 27 sends.
+double benchWrite(MessageBoxWatcher &boxes, Values values, LogWindow log = LogWindow::Closed)
 {
     sim::SimModem modem;
     startModem(modem);
     double ms = 0;
     auto w = buildWindow({modem.slavePath()}, &ms);
     showLog(*w, log);
-    click(*w, "toolButton_readModemParams");
+    QTemporaryDir dir;
+    if (values == Values::FromRead) {
+        click(*w, "toolButton_readModemParams");
+    } else {
+        const QString file = dir.filePath("set.txt");
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        for (const auto &kv : modem.params())
+            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+        f.close();
+        files::FileDialogs dialogs;
+        dialogs.openFileName = [file](QWidget *, const QString &, const QString &, const QString &) {
+            return file;
+        };
+        w->setFileDialogs(dialogs);
+        click(*w, "toolButton_loadFromFile");
+    }
     boxes.clear();
     modem.clearLog();
     QElapsedTimer t;
     t.start();
     click(*w, "toolButton_writeModemParams");
     const double took = t.nsecsElapsed() / 1e6;
-    const qint64 out = modem.received().size();
-    const qint64 in = replyBytes(modem.params());
-    QString note = QString("%1 bytes out, %2 back").arg(out).arg(in);
+    // "IMEI;" and its answer are counted on their own.
+    const int readAlls = modem.records().count("READALL;");
+    const qint64 out = modem.received().size() - 5;
+    const qint64 in = replyBytes(modem.params()) * readAlls;
+    QString note = QString("%1 bytes out, %2 back, after \"IMEI;\"").arg(out).arg(in);
     if (!boxes.texts().isEmpty())
         note += ", messages: " + boxes.texts().join("; ");
     if (modem.overrunCount() > 0)
         note += QString(", %1 OVERRUNS").arg(modem.overrunCount());
-    rows.append({withLog("write with read-back, default set", log), took, lineMs(out + in) + answerDelayMs,
-                 "about 1270 ms", note});
+    const QString what = values == Values::FromRead ? "write with read-back, after a read of the modem"
+                                                    : "write with read-back, default set";
+    rows.append({withLog(what, log), took,
+                 imeiLineMs() + linetime::writeLimitMs(out, in, answerDelayMs, readAlls), "about 1270 ms",
+                 note});
+    return took;
 }
 
 // velon-cli write with read-back of the default set to `count` modems at once, one process each; the time
@@ -342,7 +377,7 @@ double benchCliWrite(int count)
         note += ", FAILED: " + failures.join("; ");
     rows.append({count == 1 ? "velon-cli write with read-back, 1 modem"
                             : QString("velon-cli write with read-back, %1 at once").arg(count),
-                 took, lineMs(out + in) + answerDelayMs, "-", note});
+                 took, linetime::writeLimitMs(out, in, answerDelayMs), "-", note});
     return took;
 }
 
@@ -461,8 +496,11 @@ int main(int argc, char *argv[])
     benchRead("read, 1500-byte set", setOfAbout(1500), boxes);
     benchRead("read, 3000-byte set", setOfAbout(3000), boxes);
     progress("write");
-    benchWrite(boxes);
-    benchWrite(boxes, LogWindow::Open);
+    const double fromFile = benchWrite(boxes, Values::FromFile);
+    benchWrite(boxes, Values::FromFile, LogWindow::Open);
+    const double fromRead = benchWrite(boxes, Values::FromRead);
+    rows.last().note +=
+        QString("; the look at the modem before the write: %1 ms").arg(fromRead - fromFile, 0, 'f', 1);
     progress("appearing");
     benchAppearing(boxes);
     progress("velon-cli");

@@ -87,7 +87,7 @@ QVector<Figure> measure(int answerDelayMs)
     Rack one(1, 0, answerDelayMs);
     const double oneWrite = run({"write", file, "--port", one.paths.first()}, {}, &oneNote);
     const qint64 out = one.modems.front()->received().size();
-    const double writeLimit = lineMs(out + in) + answerDelayMs;
+    const double writeLimit = linetime::writeLimitMs(out, in, answerDelayMs);
     const double oneAllWrite = run({"write", file, "--all"}, one.paths, &oneAllNote);
     Rack rack(32, 0, answerDelayMs);
     const double allWrite = run({"write", file, "--all"}, rack.paths, &allNote);

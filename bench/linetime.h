@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/writeplan.h"
 #include "sim/simmodem.h"
 
 #include <QtGlobal>
@@ -19,6 +20,13 @@ inline qint64 replyBytes(const sim::ParamList &set)
     for (const auto &kv : set)
         n += kv.first.size() + 1 + kv.second.toLatin1().size() + 1 + 2;
     return n;
+}
+
+// A write with read-back as the line paces it: out bytes sent and in bytes back, readAlls replies each after
+// the modem's answer delay, and after each of the 26 records and "WRITEALL;" the line's quiet spacing.
+inline double writeLimitMs(qint64 out, qint64 in, int answerDelayMs, int readAlls = 1)
+{
+    return lineMs(out + in) + answerDelayMs * readAlls + 27 * writeplan::spacingMs;
 }
 
 } // namespace linetime

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
 #include "link/portlist.h"
@@ -31,7 +32,7 @@ struct Command
     int positional;      // how many arguments it takes
 };
 
-const QStringList fleetOptions{"all", "ports", "jobs"};
+const QStringList fleetOptions{"all", "ports", "jobs", "expect"};
 const Command commandTable[] = {{"ports", {}, 0},
                                 {"read", QStringList{"port", "out", "out-dir"} + fleetOptions, 0},
                                 {"check", {"out", "values"}, 1},
@@ -49,6 +50,8 @@ QString conflict(const QString &name, const commands::Options &o)
         return QStringLiteral("--all и --ports вместе не указываются");
     if (!o.fleet() && (o.jobs > 0 || !o.outDir.isEmpty()))
         return QStringLiteral("--jobs и --out-dir нужны только с --all или --ports");
+    if (!o.all && o.expect > 0)
+        return QStringLiteral("--expect нужен только с --all");
     if (name == "read" && o.fleet() && !o.out.isEmpty())
         return QStringLiteral("Для нескольких модемов укажите --out-dir, а не --out");
     if (name == "read" && o.fleet() && o.outDir.isEmpty() && !o.json)
@@ -121,6 +124,8 @@ int run(QStringList args)
             o.ports = value.split(',', Qt::SkipEmptyParts);
         else if (option == "jobs")
             ok = (o.jobs = value.toInt(&ok)) > 0 && ok;
+        else if (option == "expect")
+            ok = (o.expect = value.toInt(&ok)) > 0 && ok;
         else
             ok = (o.waitMs = value.toInt(&ok)) >= 0 && ok;
         if (!ok)
@@ -136,6 +141,9 @@ int run(QStringList args)
         return misuse(problem);
 
     takePortsFromEnvironment();
+    // Work on modems ends where each modem is left whole, and still says what it did.
+    if (name == "read" || name == "diff" || name == "write")
+        interrupt::install();
     const QString argument = positional.value(0);
     if (name == "ports")
         return commands::ports(o);
@@ -168,6 +176,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     int status = run(app.arguments().mid(1));
     output::endProgress();
+    status = qMax(status, interrupt::status());
     // What was written to standard output must have arrived: a full disk is no success.
     if (!output::closeStdout()) {
         output::say(QStringLiteral("Не удалось записать в стандартный вывод"));

@@ -10,10 +10,15 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-ModemLink::ModemLink()
+ModemLink::ModemLink() : port(std::make_unique<SerialPort>())
 {
-    handshake::configure(&port);
-    QObject::connect(&port, &SerialPort::errorOccurred, [this](SerialPort::SerialPortError error) {
+    handshake::configure(port.get());
+    watchPort();
+}
+
+void ModemLink::watchPort()
+{
+    QObject::connect(port.get(), &SerialPort::errorOccurred, [this](SerialPort::SerialPortError error) {
         if (error == SerialPort::ReadError || error == SerialPort::WriteError ||
             error == SerialPort::ResourceError)
             portLost = true;
@@ -22,45 +27,67 @@ ModemLink::ModemLink()
 
 portopen::Problem ModemLink::open(const QString &name)
 {
-    port.close();
-    port.setPortName(name);
+    port->close();
+    port->setPortName(name);
     portLost = false;
-    const portopen::Problem problem = portopen::open(&port);
+    restartSeen = false;
+    droppedTail.clear();
+    const portopen::Problem problem = portopen::open(port.get());
     if (problem == portopen::Problem::None)
-        port.clear(SerialPort::Input);
+        port->clear(SerialPort::Input);
     return problem;
+}
+
+void ModemLink::adopt(std::unique_ptr<SerialPort> answered)
+{
+    port = std::move(answered);
+    portLost = false;
+    restartSeen = false;
+    droppedTail.clear();
+    watchPort();
 }
 
 bool ModemLink::send(const QString &text)
 {
-    if (portLost || !port.isOpen())
+    if (portLost || !port->isOpen())
         return false;
     // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
-    port.clear(SerialPort::Input);
+    noteDropped(port->readAll());
+    port->clear(SerialPort::Input);
     const QByteArray bytes = linecodec::encode(text);
-    const qint64 count = port.write(bytes);
+    const qint64 count = port->write(bytes);
     if (count < 0) {
         portLost = true;
         return false;
     }
-    port.flush();
+    port->flush();
     pacer.handedOver(count);
     return !portLost;
 }
 
 void ModemLink::pause(int ms)
 {
-    pacer.waitUntilHandedOn(&port);
-    waitMs(ms);
+    pacer.waitThenIdle(port.get(), ms);
 }
 
-setreply::Reply ModemLink::readSet()
+setreply::Reply ModemLink::readSet(const std::function<bool()> &stop)
 {
     if (!send(QStringLiteral("READALL;")))
         return {QByteArray(), setreply::End::PortLost, QByteArray()};
     // The first second counts from when the command has left.
-    pacer.waitUntilLeft(&port);
-    return setreply::receive(&port, [] { return false; });
+    pacer.waitUntilLeft(port.get());
+    const setreply::Reply reply = setreply::receive(port.get(), stop);
+    restartSeen = restartSeen || reply.end == setreply::End::Restarted;
+    return reply;
+}
+
+void ModemLink::noteDropped(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const QByteArray seen = droppedTail + bytes;
+    restartSeen = restartSeen || setreply::saysRestarted(seen);
+    droppedTail = seen.right(handshake::answer().size() - 1);
 }
 
 QString ModemLink::askImei()
@@ -73,10 +100,10 @@ QString ModemLink::askImei()
     QElapsedTimer clock;
     clock.start();
     QString text;
-    while (!portLost && port.isOpen()) {
+    while (!portLost && port->isOpen()) {
         const qint64 left = setreply::firstByteWithinMs - clock.elapsed();
-        const bool more = left > 0 && waitForText(&port, QStringLiteral(";"), int(left));
-        text += linecodec::decode(port.readAll());
+        const bool more = left > 0 && waitForText(port.get(), QStringLiteral(";"), int(left));
+        text += linecodec::decode(port->readAll());
         const QRegularExpressionMatch match = record.match(text);
         if (match.hasMatch())
             return match.captured(1).trimmed();
@@ -95,17 +122,17 @@ QByteArray ModemLink::collect(int quietMs)
     quiet.setInterval(quietMs);
     QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
     const auto take = [&] {
-        bytes += port.readAll();
+        bytes += port->readAll();
         quiet.start();
     };
-    QObject::connect(&port, &SerialPort::readyRead, &loop, take);
-    QObject::connect(&port, &SerialPort::errorOccurred, &loop, [&] {
+    QObject::connect(port.get(), &SerialPort::readyRead, &loop, take);
+    QObject::connect(port.get(), &SerialPort::errorOccurred, &loop, [&] {
         if (portLost)
             loop.quit();
     });
     take();
     if (!portLost)
         loop.exec();
-    bytes += port.isOpen() ? port.readAll() : QByteArray();
+    bytes += port->isOpen() ? port->readAll() : QByteArray();
     return bytes;
 }

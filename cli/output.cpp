@@ -150,16 +150,28 @@ Written writeFile(const QString &path, const QByteArray &bytes, QString *message
         return toStdout(bytes) ? Written::Done : Written::WriteFailed;
     }
 #ifdef Q_OS_UNIX
-    // A FIFO, a device or a descriptor named through /dev or /proc is written as it is: a file put in its
-    // place would hide what the caller wanted to reach (and, run as root, replace a system device).
     const QByteArray name = QFile::encodeName(path);
     struct stat info
     {
     };
     const bool exists = ::stat(name.constData(), &info) == 0;
+    // The file standard output already is: written through its descriptor, so that what a ">>" or a pipe
+    // holds stays, and the bytes come in order with anything else printed there.
+    struct stat out
+    {
+    };
+    if (exists && ::fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == info.st_dev &&
+        out.st_ino == info.st_ino) {
+        message->clear();
+        return toStdout(bytes) ? Written::Done : Written::WriteFailed;
+    }
+    // A FIFO, a device or a descriptor named through /dev or /proc is written as it is: a file put in its
+    // place would hide what the caller wanted to reach (and, run as root, replace a system device). Nothing
+    // there is truncated; a regular file reached that way is appended to, as its opener may have asked.
     const bool special = path.startsWith("/dev/") || path.startsWith("/proc/");
     if (exists && (!S_ISREG(info.st_mode) || special)) {
-        const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+        const int fd = ::open(name.constData(),
+                              O_WRONLY | O_NOCTTY | O_CLOEXEC | (S_ISREG(info.st_mode) ? O_APPEND : 0));
         if (fd < 0) {
             *message = QStringLiteral("Не удалось открыть файл для записи: %1: %2")
                            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
@@ -206,6 +218,21 @@ bool readStdin(qint64 limit, QByteArray *bytes)
     return in.error() == QFileDevice::NoError;
 }
 
+namespace {
+
+bool control(QChar c)
+{
+    const ushort u = c.unicode();
+    return u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0);
+}
+
+QString hex(QChar c)
+{
+    return QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, '0');
+}
+
+} // namespace
+
 QString escaped(const QString &value)
 {
     QString text;
@@ -219,10 +246,21 @@ QString escaped(const QString &value)
             text += QLatin1String("\\r");
         else if (c == '\n')
             text += QLatin1String("\\n");
+        else if (control(c))
+            text += hex(c);
         else
             text += c;
     }
     return text;
+}
+
+QString withControlsShown(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text)
+        shown += control(c) && c != '\t' && c != '\r' && c != '\n' ? hex(c) : QString(c);
+    return shown;
 }
 
 } // namespace output

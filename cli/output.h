@@ -23,8 +23,10 @@ void endProgress();
 
 enum class Written { Done, NotCreated, WriteFailed };
 
-// Writes bytes to a file: "-" is standard output; a regular file or a new name is replaced only once the
-// new content is complete; anything else that exists (a FIFO, a device, /dev/stdout) is written as it is.
+// Writes bytes to a file: "-" and any name of the file standard output already is (/dev/stdout, the file a
+// ">>" appends to) go through standard output's own descriptor; a regular file or a new name is replaced only
+// once the new content is complete; anything else that exists (a FIFO, a device) is written as it is, never
+// truncated, and a regular file reached through /dev or /proc (/dev/fd/3) is appended to.
 // On failure message holds what to tell the person (nothing for standard output: the run's end says it).
 Written writeFile(const QString &path, const QByteArray &bytes, QString *message);
 
@@ -32,7 +34,10 @@ Written writeFile(const QString &path, const QByteArray &bytes, QString *message
 bool readStdin(qint64 limit, QByteArray *bytes);
 
 // A value for a line of text output: backslash, tab, CR and LF written as \\, \t, \r and \n, so that a tab
-// always separates columns and a line break always ends a line.
+// always separates columns and a line break always ends a line; any other control character as \xNN, so
+// that nothing a modem says can move the cursor or rewrite the terminal.
 QString escaped(const QString &value);
+// A modem's answer as text output: tab, CR and LF as they came, other control characters as \xNN.
+QString withControlsShown(const QString &text);
 
 } // namespace output

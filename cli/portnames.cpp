@@ -38,19 +38,9 @@ QStringList available()
     return paths;
 }
 
-QVector<portsurvey::Port> survey(const QStringList &paths)
+QVector<portsurvey::Port> survey(const QStringList &paths, std::vector<std::unique_ptr<SerialPort>> *open)
 {
-    return portsurvey::probeAll(paths);
-}
-
-QStringList answering(const QStringList &paths)
-{
-    QStringList found;
-    for (const portsurvey::Port &port : survey(paths)) {
-        if (port.answered)
-            found.append(port.name);
-    }
-    return found;
+    return portsurvey::probeAll(paths, {}, open);
 }
 
 } // namespace portnames

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+#include <vector>
+
 // The one kind of port name velon-cli shows and takes: the full path of the device node. The survey of the
 // ports goes through here only, so that its callers do not depend on where the search lives.
 namespace portnames {
@@ -16,9 +19,9 @@ QString stablePath(const QString &path);
 
 // The system's ports (or VELON_PORTS'), as full paths.
 QStringList available();
-// Every port probed at once, each with its verdict.
-QVector<portsurvey::Port> survey(const QStringList &paths);
-// The ports among paths where a modem answers, in their order.
-QStringList answering(const QStringList &paths);
+// Every port probed at once, each with its verdict; with open given, a port object per path: the open one
+// where the modem answered (the work goes on on it), null elsewhere.
+QVector<portsurvey::Port> survey(const QStringList &paths,
+                                 std::vector<std::unique_ptr<SerialPort>> *open = nullptr);
 
 } // namespace portnames

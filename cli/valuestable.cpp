@@ -2,22 +2,32 @@
 
 #include "cli/portnames.h"
 #include "files/paramfile.h"
+#include "params/linecodec.h"
 #include "params/records.h"
 
 namespace valuestable {
 
 namespace {
 
-// The lines' cells; a quoted cell may hold the separator, "" for a quote, and line breaks.
-QVector<QStringList> cells(const QString &text, QChar separator)
+struct Line
 {
-    QVector<QStringList> lines;
-    QStringList line;
+    int number = 0; // in the file, from 1
+    QStringList cells;
+};
+
+// The lines' cells; a quoted cell may hold the separator, "" for a quote, and line breaks.
+QVector<Line> cells(const QString &text, QChar separator)
+{
+    QVector<Line> lines;
+    Line line{1, {}};
+    int number = 1;
     QString cell;
     bool quoted = false;
     bool any = false;
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        if (c == '\n')
+            ++number;
         if (quoted) {
             if (c == '"' && i + 1 < text.size() && text.at(i + 1) == '"') {
                 cell += '"';
@@ -31,22 +41,49 @@ QVector<QStringList> cells(const QString &text, QChar separator)
             quoted = true;
             any = true;
         } else if (c == separator) {
-            line.append(cell);
+            line.cells.append(cell);
             cell.clear();
             any = true;
         } else if (c == '\n') {
-            if (any || !cell.isEmpty())
-                lines.append(line << cell);
-            line.clear();
+            if (any || !cell.isEmpty()) {
+                line.cells.append(cell);
+                lines.append(line);
+            }
+            line = {number, {}};
             cell.clear();
             any = false;
         } else if (c != '\r') {
             cell += c;
         }
     }
-    if (any || !cell.isEmpty())
-        lines.append(line << cell);
+    if (any || !cell.isEmpty()) {
+        line.cells.append(cell);
+        lines.append(line);
+    }
     return lines;
+}
+
+// Why the cell cannot be the key's value as it stands; empty when it can.
+QString cellProblem(const QString &key, const QString &value)
+{
+    if (value.contains(';'))
+        return QStringLiteral("точка с запятой в значении недопустима (она завершает запись)");
+    if (value.contains('\r') || value.contains('\n'))
+        return QStringLiteral("перевод строки в значении недопустим");
+    if (value.contains(',') && records::hasOneField(key))
+        return QStringLiteral("запятая недопустима: у параметра одно поле");
+    const QString uncarried = linecodec::firstUncarried(value);
+    if (uncarried.isEmpty())
+        return QString();
+    QString message = linecodec::uncarriedMessage(uncarried);
+    message[0] = message.at(0).toLower();
+    return message;
+}
+
+// How a first cell names its modem: a port by its full path, an IMEI as it stands.
+QString modemKey(const QString &cell)
+{
+    return cell.contains('/') ? portopen::devicePath(cell) : cell;
 }
 
 } // namespace
@@ -63,32 +100,51 @@ Table parse(const QByteArray &bytes)
             break;
         }
     }
-    const QVector<QStringList> lines = cells(text, separator);
-    if (lines.isEmpty() || lines.first().size() < 2) {
-        table.error = QStringLiteral("в заголовке нет ни одного параметра");
+    const QVector<Line> lines = cells(text, separator);
+    if (lines.isEmpty() || lines.first().cells.size() < 2) {
+        table.errors.append(QStringLiteral("в заголовке нет ни одного параметра"));
         return table;
     }
-    for (const QString &name : lines.first().mid(1)) {
+    for (const QString &name : lines.first().cells.mid(1)) {
         const QString key = name.trimmed().toUpper();
         if (!records::paramsKeyList().contains(key)) {
-            table.error = QStringLiteral("неизвестный параметр в заголовке: ") + name;
+            table.errors.append(QStringLiteral("неизвестный параметр в заголовке: ") + name);
             return table;
         }
+        if (table.keys.contains(key))
+            table.errors.append(QStringLiteral("параметр %1 назван в заголовке дважды").arg(key));
         table.keys.append(key);
     }
+    if (!table.errors.isEmpty())
+        return table;
+    QMap<QString, int> modemLines;
     for (int i = 1; i < lines.size(); ++i) {
-        const QStringList &line = lines.at(i);
-        if (line.size() != table.keys.size() + 1) {
-            table.error = QStringLiteral("в строке %1 %2 ячеек, в заголовке %3")
-                              .arg(i + 1)
-                              .arg(line.size())
-                              .arg(table.keys.size() + 1);
+        const Line &line = lines.at(i);
+        if (line.cells.size() != table.keys.size() + 1) {
+            table.errors.append(QStringLiteral("в строке %1 %2 ячеек, в заголовке %3")
+                                    .arg(line.number)
+                                    .arg(line.cells.size())
+                                    .arg(table.keys.size() + 1));
             return table;
         }
         Row row;
-        row.modem = line.first().trimmed();
-        for (int k = 0; k < table.keys.size(); ++k)
-            row.values.insert(table.keys.at(k), line.at(k + 1));
+        row.modem = line.cells.first().trimmed();
+        row.line = line.number;
+        const QString modem = modemKey(row.modem);
+        if (!row.modem.isEmpty() && modemLines.contains(modem)) {
+            table.errors.append(QStringLiteral("строка %1: модем %2 уже назван в строке %3")
+                                    .arg(line.number)
+                                    .arg(row.modem)
+                                    .arg(modemLines.value(modem)));
+        }
+        modemLines.insert(modem, line.number);
+        for (int k = 0; k < table.keys.size(); ++k) {
+            const QString &key = table.keys.at(k);
+            const QString problem = cellProblem(key, line.cells.at(k + 1));
+            if (!problem.isEmpty())
+                table.errors.append(QStringLiteral("строка %1, %2: %3").arg(line.number).arg(key, problem));
+            row.values.insert(key, line.cells.at(k + 1));
+        }
         table.rows.append(row);
     }
     return table;

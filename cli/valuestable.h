@@ -13,6 +13,7 @@ namespace valuestable {
 struct Row
 {
     QString modem; // the first cell
+    int line = 0;  // the file's line the row starts on
     QMap<QString, QString> values;
 };
 
@@ -20,7 +21,10 @@ struct Table
 {
     QStringList keys;
     QVector<Row> rows;
-    QString error; // why the table was refused; empty when it was taken
+    // Why the table was refused, each naming its row and key; empty when it was taken. A table is refused
+    // where a cell would not reach the modem as it stands: a ";" (it ends a record), a line break, a "," in a
+    // key of one field, a character the line cannot carry; and where a modem or a key is named twice.
+    QStringList errors;
 };
 
 // The table in a file's bytes (UTF-8 or Windows-1251, as parameter files are read).

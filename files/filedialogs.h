@@ -19,7 +19,8 @@ struct FileDialogs
     FileNameDialog openFileName;
 };
 
-// The toolkit's save dialog, which adds the default suffix "txt" to a name typed without one, and
+// The toolkit's save dialog, which adds the default suffix "txt" to a name typed without one (and ".txt" to
+// a dotted one, asking before that replaces a file), and
 // QFileDialog::getOpenFileName; no selected filter and no options.
 FileDialogs standardFileDialogs();
 

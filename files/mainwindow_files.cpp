@@ -108,14 +108,19 @@ void MainWindow::loadParamFile(const QString &fileName)
     qCDebug(lcFiles) << "fileToString" << debugtext::excerpt(paramfile::withoutLineBreaks(fileToString));
     if (!holdsASet(fileName, fileToString))
         return;
+    const bool editsKept = keepUnsavedEdits();
+    // A file's set is no modem's: edits to come are kept under the modem at hand.
+    formModem.clear();
+    // Writing a file's values is the point: a write does not hold them against a read.
+    forgetReadBaseline();
     // The parser decodes with the line codec, so the text goes to it in that codec.
     slotGetAllParams(paramfile::setBytesOfText(fileToString));
     // Said once, before the form shows the "?": the file itself keeps what it had.
-    const QStringList replaced = paramfile::keysWithReplacedCharacters(
-        records::toParamsMap(records::splitRecordTexts(paramfile::withoutLineBreaks(fileToString))));
+    const QStringList replaced = paramfile::keysWithReplacedCharacters(fileToString);
     if (!replaced.isEmpty())
         QMessageBox::information(this, QString(), paramfile::replacedCharactersMessage(replaced),
                                  QMessageBox::Ok);
     reportStatus(validateParamSet() ? statusline::Outcome::Loaded : statusline::Outcome::LoadedPartly,
                  fileName);
+    sayEditsKept(editsKept);
 }

@@ -127,8 +127,10 @@ QString withTxtSuffix(const QString &fileName)
     return fileName + (fileName.endsWith('.') ? QStringLiteral("txt") : QStringLiteral(".txt"));
 }
 
-QStringList keysWithReplacedCharacters(const QMap<QString, QString> &params)
+QStringList keysWithReplacedCharacters(const QString &fileText)
 {
+    const QMap<QString, QString> params =
+        records::toParamsMap(records::splitRecordTexts(withoutLineBreaks(fileText)));
     QStringList keys;
     for (const QString &key : records::paramsKeyList()) {
         const auto it = params.constFind(key);

@@ -53,9 +53,9 @@ bool isRegularFile(const QString &fileName);
 // filter shows the file; a dotted name ("v1.2 final") has no suffix the filter knows.
 QString withTxtSuffix(const QString &fileName);
 
-// The keys, in file order, whose value holds a character the line's encoding cannot carry: the load (and a
-// save or a write after it) gives the modem "?" there.
-QStringList keysWithReplacedCharacters(const QMap<QString, QString> &params);
+// The keys, in file order, whose value in a file's text (as fileText() gives it) holds a character the
+// line's encoding cannot carry: the load (and a save or a write after it) gives the modem "?" there.
+QStringList keysWithReplacedCharacters(const QString &fileText);
 // "Символы, которые модем не принимает, заменены на «?»: KEY, …".
 QString replacedCharactersMessage(const QStringList &keys);
 

@@ -1,6 +1,7 @@
 #include "history/historystore.h"
 
 #include "files/paramfile.h"
+#include "files/safename.h"
 #include "params/records.h"
 
 #include <QCoreApplication>
@@ -33,13 +34,14 @@ QString kindSuffix(Kind kind)
 // The entry a file name stands for; false for any other file.
 bool parseName(const QString &name, Entry *entry)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}\\.\\d{3})-(read|write|unsaved)\\.txt$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(?:(\\d{1,9})_)?(\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}\\.\\d{3})-(read|write|unsaved)\\.txt$"));
     const QRegularExpressionMatch match = pattern.match(name);
     if (!match.hasMatch())
         return false;
-    entry->at = QDateTime::fromString(match.captured(1), QLatin1String(timeFormat));
-    const QString kind = match.captured(2);
+    entry->sequence = match.captured(1).toInt();
+    entry->at = QDateTime::fromString(match.captured(2), QLatin1String(timeFormat));
+    const QString kind = match.captured(3);
     entry->kind = kind == "read" ? Kind::Read : kind == "write" ? Kind::Write : Kind::Unsaved;
     return entry->at.isValid();
 }
@@ -74,12 +76,7 @@ QString defaultRoot()
 
 QString modemFolder(const QString &imei, const QString &portName)
 {
-    QString name = imei.trimmed().isEmpty() ? portName : imei.trimmed();
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
-    // "." and ".." are no folder of their own; an empty name is no folder at all.
-    if (name.isEmpty() || name == "." || name == "..")
-        return QStringLiteral("no-port");
-    return name;
+    return safename::forModem(imei, portName);
 }
 
 QStringList recordTextsOf(const QMap<QString, QString> &params)
@@ -109,21 +106,28 @@ Kept keep(const QString &root, const QString &modem, Kind kind, const QStringLis
           const QDateTime &at)
 {
     const QString folder = QDir(root).filePath(modem);
+    if (!safename::inside(root, folder))
+        return {QString(), QStringLiteral("недопустимое имя папки ") + modem};
     if (!QDir().mkpath(folder))
         return {QString(), QStringLiteral("нет папки ") + folder};
-    // Two sets within one millisecond: the later one takes the next free millisecond.
-    QDateTime when = at;
+    QVector<Entry> kept = entriesOf(folder, modem);
+    int sequence = 0;
+    for (const Entry &entry : kept)
+        sequence = qMax(sequence, entry.sequence);
+    // Another window may keep a set at the same moment: the next free number.
     QString path;
     do {
         path =
-            QDir(folder).filePath(when.toString(QLatin1String(timeFormat)) + '-' + kindSuffix(kind) + ".txt");
-        when = when.addMSecs(1);
+            QDir(folder).filePath(QStringLiteral("%1_").arg(++sequence, 6, 10, QChar('0')) +
+                                  at.toString(QLatin1String(timeFormat)) + '-' + kindSuffix(kind) + ".txt");
     } while (QFile::exists(path));
     if (paramfile::save(path, paramfile::fileBytes(recordTexts)) != paramfile::SaveResult::Saved)
         return {QString(), QStringLiteral("не удалось записать ") + path};
 
-    QVector<Entry> kept = entriesOf(folder, modem);
-    newestFirst(kept);
+    kept = entriesOf(folder, modem);
+    std::stable_sort(kept.begin(), kept.end(), [](const Entry &a, const Entry &b) {
+        return a.sequence != b.sequence ? a.sequence > b.sequence : a.at > b.at;
+    });
     for (int i = keptPerModem; i < kept.size(); ++i)
         QFile::remove(kept.at(i).path);
     return {path, QString()};

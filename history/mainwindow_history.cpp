@@ -5,7 +5,9 @@
 #include "history/comparewindow.h"
 #include "history/historystore.h"
 #include "history/historywindow.h"
+#include "link/receivepath.h"
 #include "link/writeplan.h"
+#include "params/loadback.h"
 #include "params/records.h"
 #include "settings/formsettings.h"
 #include "ui_mainwindow.h"
@@ -21,7 +23,33 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <functional>
+
 static const char editedTitleMark[] = " *";
+
+namespace {
+
+// Sees the application's Quit: the session manager sends it once a session really ends (after its request
+// for the edits), and the windows are closed from it.
+class QuitWatch : public QObject
+{
+public:
+    QuitWatch(QObject *parent, std::function<void()> seen) : QObject(parent), seen(std::move(seen))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == qApp && event->type() == QEvent::Quit)
+            seen();
+        return false;
+    }
+
+private:
+    std::function<void()> seen;
+};
+
+} // namespace
 
 void MainWindow::setUpHistory()
 {
@@ -53,6 +81,14 @@ void MainWindow::setUpHistory()
     ui->menu_service->addAction(compareAction);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::keepEditsAtSessionEnd);
+    // The closes of that Quit come at once, inside it; a Quit that some window refuses ends nothing.
+    new QuitWatch(this, [this] {
+        if (!sessionSaved)
+            return;
+        sessionEnding = true;
+        QMetaObject::invokeMethod(
+            this, [this] { sessionEnding = false; }, Qt::QueuedConnection);
+    });
 }
 
 void MainWindow::noteFormEdit()
@@ -81,8 +117,13 @@ bool MainWindow::mayCloseWithEdits()
     // A second close while the question is open waits for its answer.
     if (askingToClose)
         return false;
-    if (!formEdited || sessionEnding)
+    if (!formEdited)
         return true;
+    // The session ends: nobody can answer, and the edits are in the history.
+    if (sessionEnding) {
+        keepUnsavedEdits();
+        return true;
+    }
     QMessageBox box(QMessageBox::Question, QString(), tr("Сохранить изменения в файл?"),
                     QMessageBox::NoButton, this);
     QPushButton *save = box.addButton(tr("Сохранить…"), QMessageBox::AcceptRole);
@@ -104,20 +145,59 @@ bool MainWindow::mayCloseWithEdits()
 
 void MainWindow::keepEditsAtSessionEnd()
 {
-    sessionEnding = true;
-    if (formEdited)
-        keepInHistory(history::Kind::Unsaved, heldRecordTexts());
+    // A checkpoint, or a logout cancelled later, ends nothing: the close question stays for the edits to
+    // come.
+    sessionSaved = true;
+    keepUnsavedEdits();
 }
 
-void MainWindow::keepInHistory(history::Kind kind, const QStringList &recordTexts)
+bool MainWindow::keepUnsavedEdits()
 {
-    const QString modem = history::modemFolder(ui->lineEdit_IMEILevel->text(), port->portName());
+    if (!formEdited)
+        return false;
+    if (editsKept == editsMade)
+        return true;
+    const QString modem = formModem.isEmpty()
+                              ? history::modemFolder(ui->lineEdit_IMEILevel->text(), port->portName())
+                              : formModem;
+    if (keepInHistory(history::Kind::Unsaved, heldRecordTexts(), modem))
+        editsKept = editsMade;
+    return true;
+}
+
+void MainWindow::sayEditsKept(bool kept)
+{
+    if (kept && editsKept == editsMade)
+        reportStatus(statusline::Outcome::EditsKept);
+    else if (kept)
+        reportStatus(statusline::Outcome::HistoryNotKept, historyError);
+}
+
+bool MainWindow::keepInHistory(history::Kind kind, const QStringList &recordTexts, const QString &modem)
+{
     const history::Kept kept =
         history::keep(historyFolder, modem, kind, recordTexts, QDateTime::currentDateTime());
+    historyError = kept.error;
     if (!kept.error.isEmpty())
         reportStatus(statusline::Outcome::HistoryNotKept, kept.error);
     if (historyDialog && historyDialog->isVisible())
         historyDialog->setEntries(history::entries(historyFolder));
+    return kept.error.isEmpty();
+}
+
+bool MainWindow::askModemFolder(QString *folder)
+{
+    Sent sent = Sent::Yes;
+    const Asked asked = askField(QStringLiteral("IMEI;"), int(receivepath::Field::Imei), &sent);
+    if (asked == Asked::NotSent)
+        reportLinkFailure(sent);
+    else if (asked == Asked::Lost)
+        reportStatus(statusline::Outcome::LinkLost);
+    if (asked == Asked::NotSent || asked == Asked::Lost || asked == Asked::Interrupted)
+        return false;
+    *folder = history::modemFolder(asked == Asked::Field ? ui->lineEdit_IMEILevel->text() : QString(),
+                                   port->portName());
+    return true;
 }
 
 void MainWindow::showHistory()
@@ -160,20 +240,21 @@ void MainWindow::showComparison()
 void MainWindow::compareWithModem()
 {
     LinkOperation operation(this);
-    if (!operation.started())
+    QString modemFolder;
+    if (!operation.started() || !askModemFolder(&modemFolder))
         return;
     Sent sent = Sent::Yes;
     const setreply::Reply reply = fetchParamSet(&sent);
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (reportNoSet(reply, sent)) {
+    if (reportNoSet(reply, sent, true)) {
         attachReceivePath();
         return;
     }
     attachReceivePath();
     // The form stays as it is; the set read is still a set read, and kept.
     const QMap<QString, QString> modem = records::toParamsMap(records::splitRecords(reply.bytes));
-    keepInHistory(history::Kind::Read, history::recordTextsOf(modem));
+    keepInHistory(history::Kind::Read, history::recordTextsOf(modem), modemFolder);
     showComparison();
     compareDialog->showComparison(writeplan::compare(heldRecordTexts(), modem),
                                   tr("Модем (%1)").arg(portInUse()));
@@ -192,8 +273,14 @@ void MainWindow::compareWithFile(const QString &fileName)
     QString text;
     if (!readParamFile(name, &text) || !holdsASet(name, text))
         return;
+    // What the form would hold after loading the file, as velon-cli's diff takes a file: the very file the
+    // form came from then differs in nothing.
     const QMap<QString, QString> other =
         records::toParamsMap(records::splitRecords(paramfile::setBytesOfText(text)));
+    const loadback::Taken taken = loadback::freshTake(other);
     showComparison();
-    compareDialog->showComparison(writeplan::compare(heldRecordTexts(), other), QFileInfo(name).fileName());
+    compareDialog->showComparison(
+        writeplan::compare(heldRecordTexts(),
+                           taken.refusal.isEmpty() ? writeplan::writtenValues(taken.recordTexts) : other),
+        QFileInfo(name).fileName());
 }

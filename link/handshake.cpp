@@ -20,9 +20,7 @@ void configure(SerialPort *port)
     port->setDataBits(SerialPort::Data8);
     port->setParity(SerialPort::NoParity);
     port->setStopBits(SerialPort::OneStop);
-    port->setDataTerminalReady(false);
     port->setReadBufferSize(1024);
-    port->clear();
 }
 
 } // namespace handshake

@@ -5,37 +5,39 @@
 
 #include "link/serialport.h"
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#include <termios.h>
-#endif
+#include <algorithm>
 
 namespace {
 
-// Bytes the driver still holds for the line; -1 when it does not say.
-int driverQueue(SerialPort *port)
+// Waits with the event loop running until the monotonic clock reaches targetNs. A coarse timer may fire a
+// little early, and the idle time between records is owed whole; a whole millisecond more after each of
+// them would add up over a write, so the part of a millisecond left is slept. False when the application
+// is quitting.
+bool waitUntilNs(qint64 targetNs)
 {
-#ifdef Q_OS_UNIX
-    int queued = 0;
-    if (port->isOpen() && ::ioctl(int(port->handle()), TIOCOUTQ, &queued) == 0)
-        return queued;
-#else
-    Q_UNUSED(port)
-#endif
-    return -1;
-}
-
-// Gives the event loop turns until Qt has handed its buffer to the driver. False when quitting.
-bool writeQtBuffer(SerialPort *port)
-{
-    for (int turns = 0; port->isOpen() && port->bytesToWrite() > 0 && turns < 200; ++turns) {
-        port->flush();
-        if (port->bytesToWrite() > 0 && !waitMs(1))
+    for (;;) {
+        const qint64 left = targetNs - sendtiming::nowNs();
+        if (left <= 0)
+            return true;
+        if (left < 1000000) {
+            QThread::usleep(ulong((left + 999) / 1000));
+            continue;
+        }
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QEventLoop loop;
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(int(left / 1000000));
+        loop.exec();
+        // Only the application's quit ends this loop before its timer.
+        if (timer.isActive())
             return false;
     }
-    return true;
 }
 
 } // namespace
@@ -50,10 +52,22 @@ int LinePacer::msUntilLeft() const
     return sendtiming::waitMs(leavesAtNs, sendtiming::nowNs());
 }
 
+bool LinePacer::handOn(SerialPort *port)
+{
+    const qint64 held = port->isOpen() ? port->bytesToWrite() : 0;
+    for (int turns = 0; port->isOpen() && port->bytesToWrite() > 0 && turns < 200; ++turns) {
+        port->flush();
+        if (port->bytesToWrite() > 0 && !waitMs(1))
+            return false;
+    }
+    if (held > 0)
+        leavesAtNs = std::max(leavesAtNs, sendtiming::nowNs() + sendtiming::lineTimeNs(held));
+    return true;
+}
+
 bool LinePacer::waitUntilLeft(SerialPort *port)
 {
-    // Bytes Qt could not hand over yet are not on their way; give the event loop a turn for them.
-    if (!writeQtBuffer(port)) {
+    if (!handOn(port)) {
         drain(port);
         return false;
     }
@@ -80,25 +94,17 @@ void LinePacer::drain(SerialPort *port)
     leavesAtNs = 0;
 }
 
-bool LinePacer::waitUntilHandedOn(SerialPort *port)
+bool LinePacer::waitThenIdle(SerialPort *port, int idleMs)
 {
-    if (!writeQtBuffer(port)) {
+    if (!handOn(port)) {
         drain(port);
         return false;
     }
-    int queued = driverQueue(port);
-    // A driver that does not tell its queue: what was handed over may be on the line until its time is up.
-    if (queued < 0)
-        return waitUntilLeft(port);
-    // A driver that holds bytes hands them to the adapter at least as fast as the line takes them.
-    QElapsedTimer waited;
-    waited.start();
-    while (queued > 0 && waited.nsecsElapsed() < sendtiming::lineTimeNs(queued) + 100000000LL) {
-        if (!waitMs(1)) {
-            drain(port);
-            return false;
-        }
-        queued = driverQueue(port);
+    const qint64 lineFreeAt = std::max(leavesAtNs, sendtiming::nowNs());
+    if (!waitUntilNs(lineFreeAt + qint64(idleMs) * 1000000)) {
+        drain(port);
+        return false;
     }
+    leavesAtNs = 0;
     return true;
 }

@@ -4,9 +4,10 @@
 
 #include "link/serialportfwd.h"
 
-// Paces the sends on the modem's 9600-baud line: when what was handed over has left the driver, and when it
-// has left the line. The time is kept across a close of the port: closing does not take bytes back off the
-// line.
+// Paces the sends on the modem's 9600-baud line by the line's own arithmetic: what was handed to the driver
+// leaves the line bytes x 10 / 9600 s later, whatever the driver says about its queue (an empty queue only
+// means the adapter took the bytes). The time is kept across a close of the port: closing does not take
+// bytes back off the line.
 class LinePacer
 {
 public:
@@ -19,11 +20,15 @@ public:
     bool waitUntilLeft(SerialPort *port);
     // Blocks, without the event loop, until everything handed over has left.
     void drain(SerialPort *port);
-    // Waits, with the event loop running, until what was handed over has left the driver: Qt's own buffer
-    // written, then the driver's output queue empty where the driver tells it, else its line time waited
-    // out. False, as waitUntilLeft, when the application is quitting.
-    bool waitUntilHandedOn(SerialPort *port);
+    // Waits, with the event loop running, the line time of what was handed over, counted from the moment it
+    // was handed over, then idleMs more: the line stays quiet that long before the next send. Never ends
+    // early. False, as waitUntilLeft, when the application is quitting.
+    bool waitThenIdle(SerialPort *port, int idleMs);
 
 private:
+    // Gives the event loop turns until Qt's own buffer has gone to the driver; what waited there was handed
+    // over only now. False when quitting.
+    bool handOn(SerialPort *port);
+
     qint64 leavesAtNs = 0; // 0: nothing on the line
 };

@@ -7,6 +7,7 @@
 #include "link/portlist.h"
 #include "link/portsurvey.h"
 #include "link/receivepath.h"
+#include "link/setreply.h"
 #include "link/trafficlog.h"
 #include "params/linecodec.h"
 #include "ui_mainwindow.h"
@@ -15,21 +16,26 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QMessageBox>
+#include <QPointer>
 
 void MainWindow::findModemPort()
+{
+    showSearchMessage(searchModem());
+}
+
+MainWindow::SearchMessage MainWindow::searchModem()
 {
     connect(port, &SerialPort::errorOccurred, this, &MainWindow::handlePortError, Qt::UniqueConnection);
     watchSearch.reset();
 
     ui->comboBox_portList->clear();
-    const QStringList names = portlist::availablePortNames();
-    watchedPorts = portlist::present(names);
+    // A name listed for a device that is not there (yet) is no port to search.
+    const QStringList names = portlist::present(portlist::availablePortNames());
     linkedPort.clear();
     if (names.isEmpty()) {
         port->close();
-        QMessageBox::critical(this, QString(), tr("COM портов не обнаружено"), QMessageBox::Ok);
         reportStatus(statusline::Outcome::NoPorts);
-        return;
+        return {QMessageBox::Critical, tr("COM портов не обнаружено")};
     }
     for (const QString &name : names)
         ui->comboBox_portList->addItem(name);
@@ -42,24 +48,42 @@ void MainWindow::findModemPort()
     searchingPort = true;
     bufferMainWindow.clear();
     QVector<portsurvey::Port> ports;
-    const int found = portsurvey::find(names, &ports, [this] { return makeProbePort(); });
+    std::unique_ptr<SerialPort> answered;
+    const int found = portsurvey::find(
+        names, &ports, [this] { return makeProbePort(); }, &answered);
     searchingPort = false;
-    noteUnopened(ports);
+    watching.probed(ports, watchClock.elapsed());
+    for (const portsurvey::Port &p : ports) {
+        if (p.problem != portopen::Problem::None) {
+            watching.noteFailure(p.name);
+            noteUnopened(p.name, p.problem, p.errorText);
+        }
+    }
 
+    SearchMessage message;
     statusline::Outcome outcome = statusline::Outcome::ModemFound;
-    if (found >= 0 && linkPort(names.at(found), ports.at(found).reply)) {
+    if (found >= 0 && linkPort(names.at(found), ports.at(found).reply, std::move(answered))) {
         // The modem's port, open, its reply in bufferMainWindow.
     } else if (found >= 0 || portsurvey::noneOpened(ports)) {
-        QMessageBox::information(this, QString(), tr("Не удалось открыть порт. Проверьте подключение "),
-                                 QMessageBox::Ok);
+        message = {QMessageBox::Information, tr("Не удалось открыть порт. Проверьте подключение ")};
         outcome = statusline::Outcome::PortNotOpened;
     } else {
-        QMessageBox::information(this, QString(), "Модем не обнаружен. Проверьте подключение ",
-                                 QMessageBox::Ok);
+        message = {QMessageBox::Information, "Модем не обнаружен. Проверьте подключение "};
         outcome = statusline::Outcome::ModemNotFound;
     }
     attachReceivePath();
     reportStatus(outcome, outcome == statusline::Outcome::ModemFound ? portInUse() : QString());
+    return message;
+}
+
+void MainWindow::showSearchMessage(const SearchMessage &message)
+{
+    if (message.text.isEmpty())
+        return;
+    // The watcher goes on looking meanwhile; a modem it links closes the box.
+    QMessageBox box(message.icon, QString(), message.text, QMessageBox::Ok, this);
+    searchBox = &box;
+    box.exec();
 }
 
 bool MainWindow::openPort()
@@ -71,20 +95,40 @@ bool MainWindow::openPort()
     return false;
 }
 
-bool MainWindow::linkPort(const QString &name, const QByteArray &reply)
+bool MainWindow::linkPort(const QString &name, const QByteArray &reply, std::unique_ptr<SerialPort> answered)
 {
-    port->close();
     receiveKept.clear();
     const int index = ui->comboBox_portList->findText(name);
     if (index < 0)
         ui->comboBox_portList->addItem(name);
     ui->comboBox_portList->setCurrentIndex(index < 0 ? ui->comboBox_portList->count() - 1 : index);
-    port->setPortName(name);
-    if (!openPort())
-        return false;
+    if (answered && answered->isOpen()) {
+        adoptPort(std::move(answered));
+    } else {
+        port->close();
+        port->setPortName(name);
+        if (!openPort())
+            return false;
+    }
     bufferMainWindow = reply;
     linkedPort = name;
+    if (searchBox)
+        searchBox->done(QMessageBox::Ok);
     return true;
+}
+
+void MainWindow::adoptPort(std::unique_ptr<SerialPort> answered)
+{
+    // The probe's port object goes on as the window's: it was never closed, so DTR and RTS stayed up.
+    SerialPort *old = port;
+    disconnect(old, nullptr, this, nullptr);
+    old->close();
+    old->deleteLater();
+    port = answered.release();
+    port->setParent(this);
+    connect(port, &SerialPort::errorOccurred, this, &MainWindow::handlePortError, Qt::UniqueConnection);
+    // A failure the old port reported is not this one's.
+    portClosePending = false;
 }
 
 QString MainWindow::portInUse() const
@@ -111,6 +155,10 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
                                      QMessageBox::Ok);
             return Sent::NotOpened;
         }
+        // What came in and is dropped unread may be the modem's word that it restarted.
+        if (linkBusy && port->bytesAvailable() > 0 &&
+            setreply::saysRestarted(receiveKept + port->peek(port->bytesAvailable())))
+            modemRestarted = true;
         // Only what came in: bytes of earlier sends may still wait in the driver or the adapter.
         port->clear(SerialPort::Input);
         bufferMainWindow.clear();
@@ -140,7 +188,7 @@ MainWindow::Sent MainWindow::sendToModem(const QString &text)
 
 bool MainWindow::pause(int ms)
 {
-    if (!pacer.waitUntilHandedOn(port) || !waitMs(ms))
+    if (!pacer.waitThenIdle(port, ms))
         quitting = true;
     if (!interrupted())
         return true;
@@ -229,6 +277,9 @@ void MainWindow::takeIncoming(const QByteArray &bytes)
         return;
     const QString text = linecodec::decode(ready);
     qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)" << text;
+    // Unasked in the middle of a read or a write, the modem's answer to the search means it restarted.
+    if (linkBusy && !searchingPort && setreply::saysRestarted(ready))
+        modemRestarted = true;
 
     QStringList parts = text.split('\n');
     for (QString &part : parts) {

@@ -59,7 +59,9 @@ void MainWindow::setUpModemMenu()
     ui->menu_service->insertSeparator(first);
 
     portWatch = new QTimer(this);
+    portWatch->setObjectName("timer_portWatch");
     portWatch->setInterval(watchMs);
+    watchClock.start();
     connect(portWatch, &QTimer::timeout, this, &MainWindow::watchPorts);
     portWatch->start();
 }
@@ -90,8 +92,13 @@ void MainWindow::findModemAgain()
 {
     if (linkBusy || searchingPort)
         return;
-    LinkOperation operation(this);
-    findModemPort();
+    SearchMessage message;
+    {
+        LinkOperation operation(this);
+        message = searchModem();
+    }
+    // Said once the search is over, so the watcher looks on while the box waits for its answer.
+    showSearchMessage(message);
 }
 
 void MainWindow::fillPortMenu()
@@ -129,11 +136,13 @@ void MainWindow::choosePort(const QString &name)
     detachReceivePath();
     searchingPort = true;
     QVector<portsurvey::Port> ports;
-    const int found = portsurvey::find({name}, &ports, [this] { return makeProbePort(); });
+    std::unique_ptr<SerialPort> answered;
+    const int found = portsurvey::find(
+        {name}, &ports, [this] { return makeProbePort(); }, &answered);
     searchingPort = false;
     noteUnopened(ports);
     if (found == 0) {
-        if (linkPort(name, ports.first().reply))
+        if (linkPort(name, ports.first().reply, std::move(answered)))
             reportStatus(statusline::Outcome::ModemFound, name);
         else
             reportStatus(statusline::Outcome::PortNotOpened, name);
@@ -150,75 +159,85 @@ void MainWindow::askModemIdentity()
     if (linkBusy || searchingPort)
         return;
     LinkOperation operation(this);
-    // Each query's reply before the next: a send clears what came in.
+    // Each query's reply before the next: a send clears what came in. A query left unanswered does not
+    // keep the others from being asked.
     const QVector<QPair<QString, receivepath::Field>> queries{{"MODEL;", receivepath::Field::Model},
                                                               {"IMEI;", receivepath::Field::Imei},
                                                               {"OPERATOR;", receivepath::Field::RfLevel},
                                                               {"PROGVER;", receivepath::Field::ProgVer},
                                                               {"GSMVER;", receivepath::Field::GsmVer}};
+    QStringList unanswered;
     for (const auto &query : queries) {
-        awaitedField = int(query.second);
-        awaitedArrived = anyFieldArrived = false;
-        const Sent sent = sendToModem(query.first);
-        if (sent != Sent::Yes) {
-            awaitedField = -1;
+        Sent sent = Sent::Yes;
+        switch (askField(query.first, int(query.second), &sent)) {
+        case Asked::Interrupted:
+            return;
+        case Asked::NotSent:
             reportLinkFailure(sent);
             return;
-        }
-        if (!untilSent())
-            return;
-        QElapsedTimer waited;
-        waited.start();
-        while (!awaitedArrived && !linkLost && port->isOpen() &&
-               waited.elapsed() < setreply::firstByteWithinMs) {
-            if (!waitMs(setreply::pollMs) || interrupted())
-                return;
-        }
-        awaitedField = -1;
-        if (linkLost || !port->isOpen()) {
+        case Asked::Lost:
             reportStatus(statusline::Outcome::LinkLost);
             return;
-        }
-        if (!awaitedArrived && !anyFieldArrived) {
-            reportStatus(statusline::Outcome::NoReply);
-            return;
+        case Asked::Silent:
+            unanswered.append(query.first);
+            break;
+        case Asked::Field:
+        case Asked::OtherField:
+            break;
         }
     }
-    reportStatus(statusline::Outcome::IdentityRead);
+    if (unanswered.isEmpty())
+        reportStatus(statusline::Outcome::IdentityRead);
+    else
+        reportStatus(statusline::Outcome::IdentityPartly, unanswered.join(", "));
+}
+
+MainWindow::Asked MainWindow::askField(const QString &query, int field, Sent *sent)
+{
+    awaitedField = field;
+    awaitedArrived = anyFieldArrived = false;
+    *sent = sendToModem(query);
+    if (*sent != Sent::Yes) {
+        awaitedField = -1;
+        return Asked::NotSent;
+    }
+    if (!untilSent())
+        return Asked::Interrupted;
+    QElapsedTimer waited;
+    waited.start();
+    while (!awaitedArrived && !linkLost && port->isOpen() && waited.elapsed() < setreply::firstByteWithinMs) {
+        if (!waitMs(setreply::pollMs) || interrupted())
+            return Asked::Interrupted;
+    }
+    awaitedField = -1;
+    if (linkLost || !port->isOpen())
+        return Asked::Lost;
+    return awaitedArrived ? Asked::Field : anyFieldArrived ? Asked::OtherField : Asked::Silent;
 }
 
 void MainWindow::watchPorts()
 {
     if (linkBusy || searchingPort || watchSearch || windowClosing)
         return;
-    const QStringList names = portlist::availablePortNames();
-    const QStringList now = portlist::present(names);
-    if (!linkedPort.isEmpty() && now.contains(linkedPort)) {
-        // Ports plugged in meanwhile stay new: they are probed once no modem is linked.
-        for (const QString &name : QStringList(watchedPorts)) {
-            if (!now.contains(name))
-                watchedPorts.removeAll(name);
-        }
-        return;
-    }
     if (!linkedPort.isEmpty()) {
+        // Linked, only the linked port matters: the system's whole list costs time at every look.
+        if (portlist::stillThere(linkedPort))
+            return;
         port->close();
         receiveKept.clear();
         linkedPort.clear();
         reportStatus(statusline::Outcome::LinkLost);
     }
-    QStringList appeared;
-    for (const QString &name : now) {
-        if (!watchedPorts.contains(name))
-            appeared.append(name);
-    }
-    watchedPorts = now;
-    if (appeared.isEmpty())
+    // Ports plugged in meanwhile are new; one not ready yet is tried again at every look, a silent one now
+    // and then for a while.
+    const QStringList due =
+        watching.due(portlist::present(portlist::availablePortNames()), watchClock.elapsed());
+    if (due.isEmpty())
         return;
     // The window's own port may hold one of them open from a send.
-    if (port->isOpen() && appeared.contains(ui->comboBox_portList->currentText()))
+    if (port->isOpen() && due.contains(ui->comboBox_portList->currentText()))
         port->close();
-    watchSearch = std::make_unique<portsurvey::Search>(appeared, portsurvey::Until::FirstAnswer,
+    watchSearch = std::make_unique<portsurvey::Search>(due, portsurvey::Until::FirstAnswer,
                                                        [this] { return makeProbePort(); });
     connect(watchSearch.get(), &portsurvey::Search::finished, this, &MainWindow::takeWatchResult,
             Qt::QueuedConnection);
@@ -231,22 +250,26 @@ void MainWindow::takeWatchResult()
         return;
     std::unique_ptr<portsurvey::Search> search = std::move(watchSearch);
     const QVector<portsurvey::Port> ports = search->ports();
-    noteUnopened(ports);
+    watching.probed(ports, watchClock.elapsed());
+    for (const portsurvey::Port &p : ports) {
+        if (p.problem != portopen::Problem::None && watching.noteFailure(p.name))
+            noteUnopened(p.name, p.problem, p.errorText);
+    }
     const int found = search->found();
     if (found < 0)
         return;
     const QString name = ports.at(found).name;
     if (linkBusy || searchingPort || !linkedPort.isEmpty()) {
-        // Busy meanwhile: the port counts as new again at the next look.
-        watchedPorts.removeAll(name);
+        // Busy meanwhile: probed again at the next look.
+        watching.again(name);
         return;
     }
     // The list as it is now, the modem's port current, as after a search.
     ui->comboBox_portList->clear();
-    for (const QString &listed : portlist::availablePortNames())
+    for (const QString &listed : portlist::present(portlist::availablePortNames()))
         ui->comboBox_portList->addItem(listed);
     detachReceivePath();
-    const bool linked = linkPort(name, ports.at(found).reply);
+    const bool linked = linkPort(name, ports.at(found).reply, search->takePort(found));
     attachReceivePath();
     reportStatus(linked ? statusline::Outcome::ModemFound : statusline::Outcome::PortNotOpened, name);
 }

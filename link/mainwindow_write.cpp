@@ -5,10 +5,13 @@
 #include "link/delay.h"
 #include "link/writeplan.h"
 #include "params/linecodec.h"
+#include "params/records.h"
 
 #include "link/serialport.h"
 #include <QDebug>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScopeGuard>
 
 MainWindow::LinkOperation::LinkOperation(MainWindow *window)
 {
@@ -18,6 +21,7 @@ MainWindow::LinkOperation::LinkOperation(MainWindow *window)
     owner->linkBusy = true;
     owner->quitting = false;
     owner->linkLost = false;
+    owner->modemRestarted = false;
     owner->setActionButtonsEnabled(false);
 }
 
@@ -70,21 +74,97 @@ setreply::Reply MainWindow::fetchParamSet(Sent *sent)
     return reply;
 }
 
-setreply::End MainWindow::readAllParams(Sent *sent)
+setreply::End MainWindow::readAllParams(QMap<QString, QString> *set)
 {
-    const setreply::Reply reply = fetchParamSet(sent);
+    Sent sent = Sent::Yes;
+    const setreply::Reply reply = fetchParamSet(&sent);
     bufferMainWindow = reply.bytes;
     if (reply.end == setreply::End::Interrupted)
         return reply.end;
-    // A "READALL;" that could not be sent has had its message: nothing to read, nothing to compare.
-    if (*sent == Sent::Yes) {
-        if (reply.end == setreply::End::NoReply || reply.end == setreply::End::PortLost)
-            QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
-        else
-            slotGetAllParams(bufferMainWindow);
-    }
     attachReceivePath();
+    // A restart anywhere in the write: the set the modem stored, if any, is not the one sent.
+    if (reply.end == setreply::End::Restarted || modemRestarted) {
+        reportStatus(statusline::Outcome::WriteRestarted);
+        return setreply::End::Restarted;
+    }
+    switch (reply.end) {
+    case setreply::End::Complete:
+        *set = records::toParamsMap(records::splitRecords(reply.bytes));
+        break;
+    case setreply::End::NoReply:
+    case setreply::End::PortLost:
+        // A "READALL;" that could not be sent has had its message already.
+        if (sent == Sent::Yes)
+            QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
+        reportStatus(reply.end == setreply::End::NoReply ? statusline::Outcome::WrittenUnchecked
+                                                         : statusline::Outcome::WrittenLinkLost);
+        break;
+    case setreply::End::Incomplete:
+        // Cut, paused too long or damaged: never compared, so never a verdict about a key.
+        reportStatus(statusline::Outcome::WrittenIncomplete);
+        break;
+    case setreply::End::Restarted:
+    case setreply::End::Interrupted:
+        break;
+    }
     return reply.end;
+}
+
+bool MainWindow::modemHoldsWhatWasRead(const QStringList &held, const QString &modem)
+{
+    // The modem read is the one at hand when it answers on the same port or names the same IMEI.
+    if (readBaselinePort.isEmpty() || (readBaselinePort != portInUse() && readBaselineModem != modem))
+        return true;
+    Sent sent = Sent::Yes;
+    const setreply::Reply reply = fetchParamSet(&sent);
+    if (reply.end == setreply::End::Interrupted)
+        return false;
+    attachReceivePath();
+    const QString why = reply.end == setreply::End::Restarted || modemRestarted ? tr("модем перезапустился")
+                        : reply.end == setreply::End::NoReply    ? tr("модем не ответил")
+                        : reply.end == setreply::End::Incomplete ? tr("ответ модема неполный")
+                                                                 : QString();
+    if (reply.end != setreply::End::Complete || !why.isEmpty()) {
+        // Nothing was written: the modem's set could not be seen whole to compare.
+        if (why.isEmpty())
+            reportLinkFailure(sent);
+        else
+            reportStatus(statusline::Outcome::WriteRefused, why);
+        return false;
+    }
+    const QStringList changed = writeplan::changedSinceRead(
+        readBaseline, readBaselineForm, held, records::toParamsMap(records::splitRecords(reply.bytes)));
+    if (changed.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Question, QString(), writeplan::changedSinceReadQuestion(changed),
+                    QMessageBox::NoButton, this);
+    QPushButton *write = box.addButton(tr("Записать"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(tr("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (interrupted())
+        return false;
+    if (box.clickedButton() == write)
+        return true;
+    reportStatus(statusline::Outcome::WriteRefused, tr("набор в модеме отличается от прочитанного"));
+    return false;
+}
+
+void MainWindow::noteReadBaseline(const QMap<QString, QString> &read, const QString &modem)
+{
+    readBaseline = read;
+    readBaselineForm = heldRecordTexts();
+    readBaselinePort = portInUse();
+    readBaselineModem = modem;
+}
+
+void MainWindow::forgetReadBaseline()
+{
+    readBaseline.clear();
+    readBaselineForm.clear();
+    readBaselinePort.clear();
+    readBaselineModem.clear();
 }
 
 void MainWindow::on_toolButton_writeModemParams_clicked()
@@ -94,7 +174,14 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         return;
 
     const QStringList held = heldRecordTexts();
-    const int editsBefore = editsMade;
+    // However the write ends, an edit made while it waited was not written.
+    const auto laterEditsStay = qScopeGuard([this, editsBefore = editsMade] {
+        if (editsMade != editsBefore)
+            setFormEdited(true);
+    });
+    QString modem;
+    if (!askModemFolder(&modem))
+        return;
     const QStringList sendingTexts = writeplan::sends(held);
     qCDebug(lcLink) << "QString::fromLocal8Bit(bufferMainWindow)"
                     << linecodec::decode(bufferMainWindow) + '\n';
@@ -102,6 +189,9 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
     writtenParamsMap = writeplan::writtenValues(held);
 
     if (!pause(0))
+        return;
+    // A value damaged on the line when it was read goes to the modem only when the engineer says so.
+    if (!modemHoldsWhatWasRead(held, modem))
         return;
     if (port->isOpen())
         port->clear(SerialPort::Input);
@@ -120,35 +210,40 @@ void MainWindow::on_toolButton_writeModemParams_clicked()
         if (!pause(writeplan::spacingMs))
             return;
     }
-
-    Sent sent = Sent::Yes;
-    switch (readAllParams(&sent)) {
-    case setreply::End::Interrupted:
+    // A port that failed while "WRITEALL;" was on the line may have cut it: nothing is known to be stored.
+    if (lastSent != Sent::Yes || linkLost) {
+        reportLinkFailure(lastSent);
         return;
-    case setreply::End::PortLost:
-        // Nothing read back means nothing was compared: the send or "Ошибка чтения данных" has said so. The
-        // modem has stored the set if "WRITEALL;" reached it.
-        if (lastSent == Sent::Yes)
-            reportStatus(statusline::Outcome::WrittenLinkLost);
-        else
-            reportLinkFailure(sent);
-        return;
-    case setreply::End::NoReply:
-        reportStatus(statusline::Outcome::WrittenUnchecked);
-        return;
-    case setreply::End::Complete:
-    case setreply::End::LineQuiet:
-        break;
     }
-    const QStringList mismatchedKeys = writeplan::mismatchedKeys(writtenParamsMap, paramsMap);
+    // The form's values are in the modem now (or the read-back says where not): the read they came from is
+    // no longer what a later write is checked against.
+    forgetReadBaseline();
+    if (modemRestarted) {
+        reportStatus(statusline::Outcome::WriteRestarted);
+        return;
+    }
+    formModem = modem;
+
+    // Only whole read-backs are compared, and a key is reported only when a second one agrees.
+    QMap<QString, QString> first;
+    if (readAllParams(&first) != setreply::End::Complete)
+        return;
+    QStringList mismatchedKeys = writeplan::mismatchedKeys(writtenParamsMap, first);
+    QMap<QString, QString> holds = writtenParamsMap;
+    if (!mismatchedKeys.isEmpty()) {
+        QMap<QString, QString> second;
+        if (readAllParams(&second) != setreply::End::Complete)
+            return;
+        mismatchedKeys = writeplan::confirmedMismatches(writtenParamsMap, first, second);
+        for (const QString &key : mismatchedKeys)
+            holds.insert(key, second.value(key));
+    }
+    // What the modem holds now: the written value where a read-back agreed with it.
+    paramsMap = holds;
     for (const QString &key : mismatchedKeys)
         QMessageBox::information(this, QString(), writeplan::mismatchMessage(key), QMessageBox::Ok);
     const int mismatched = mismatchedKeys.size();
     reportStatus(mismatched == 0 ? statusline::Outcome::Written : statusline::Outcome::Mismatched, QString(),
                  mismatched);
-    // What the modem holds now, as it read back.
-    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap));
-    // An edit made while the write waited was not written.
-    if (editsMade != editsBefore)
-        setFormEdited(true);
+    keepInHistory(history::Kind::Write, history::recordTextsOf(paramsMap), modem);
 }

@@ -39,6 +39,18 @@ QStringList present(const QStringList &names)
     return now;
 }
 
+bool stillThere(const QString &name)
+{
+    if (name.contains('/'))
+        return QFileInfo::exists(name);
+#ifdef Q_OS_UNIX
+    // A system name on Unix is the device node's name under /dev.
+    if (!currentProvider() && !qEnvironmentVariableIsSet("VELON_PORTS"))
+        return QFileInfo::exists("/dev/" + name);
+#endif
+    return availablePortNames().contains(name);
+}
+
 QMap<QString, SerialPortInfo> systemPorts()
 {
     QMap<QString, SerialPortInfo> ports;

@@ -24,6 +24,10 @@ void setProvider(Provider provider);
 // VELON_PORTS may appear later); a system name counts as long as it is listed.
 QStringList present(const QStringList &names);
 
+// Whether one port of the list is still there, without walking the system's whole list where the platform
+// lets it be seen directly (a device node on Unix).
+bool stillThere(const QString &name);
+
 // The system's ports, each under its name ("ttyUSB0") and its path ("/dev/ttyUSB0"), looked up at once:
 // a SerialPortInfo made from a name walks every port of the system.
 QMap<QString, SerialPortInfo> systemPorts();

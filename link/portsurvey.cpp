@@ -119,9 +119,21 @@ void Search::endProbe(int i)
         return;
     probe.done = true;
     probe.timer.stop();
-    probe.port->close();
+    if (!(keepAnswered && verdicts[i].answered && !verdicts[i].lost))
+        probe.port->close();
     if (--running == 0 && !ended)
         end();
+}
+
+std::unique_ptr<SerialPort> Search::takePort(int i)
+{
+    if (i < 0 || size_t(i) >= probes.size() || !verdicts[i].answered || verdicts[i].lost)
+        return {};
+    Probe &probe = *probes[size_t(i)];
+    if (!probe.port || !probe.port->isOpen())
+        return {};
+    probe.port->disconnect(this);
+    return std::move(probe.port);
 }
 
 void Search::stop()
@@ -139,7 +151,9 @@ void Search::end()
             continue;
         probe.done = true;
         probe.timer.stop();
-        probe.port->close();
+        // The port taken stays open for the work.
+        if (int(i) != taken)
+            probe.port->close();
     }
     running = 0;
     emit finished();
@@ -147,9 +161,11 @@ void Search::end()
 
 namespace {
 
-QVector<Port> run(const QStringList &names, Until until, const PortMaker &maker, int *taken)
+QVector<Port> run(const QStringList &names, Until until, const PortMaker &maker, int *taken,
+                  std::vector<std::unique_ptr<SerialPort>> *open)
 {
     Search search(names, until, maker);
+    search.setKeepAnswered(open != nullptr);
     QEventLoop loop;
     QObject::connect(&search, &Search::finished, &loop, &QEventLoop::quit);
     search.start();
@@ -157,22 +173,32 @@ QVector<Port> run(const QStringList &names, Until until, const PortMaker &maker,
         loop.exec();
     if (taken)
         *taken = search.found();
+    if (open) {
+        open->clear();
+        for (int i = 0; i < names.size(); ++i)
+            open->push_back(search.takePort(i));
+    }
     return search.ports();
 }
 
 } // namespace
 
-QVector<Port> probeAll(const QStringList &names, const PortMaker &maker)
+QVector<Port> probeAll(const QStringList &names, const PortMaker &maker,
+                       std::vector<std::unique_ptr<SerialPort>> *open)
 {
-    return run(names, Until::EveryVerdict, maker, nullptr);
+    return run(names, Until::EveryVerdict, maker, nullptr, open);
 }
 
-int find(const QStringList &names, QVector<Port> *ports, const PortMaker &maker)
+int find(const QStringList &names, QVector<Port> *ports, const PortMaker &maker,
+         std::unique_ptr<SerialPort> *open)
 {
     int taken = -1;
-    const QVector<Port> verdicts = run(names, Until::FirstAnswer, maker, &taken);
+    std::vector<std::unique_ptr<SerialPort>> kept;
+    const QVector<Port> verdicts = run(names, Until::FirstAnswer, maker, &taken, open ? &kept : nullptr);
     if (ports)
         *ports = verdicts;
+    if (open && taken >= 0)
+        *open = std::move(kept[size_t(taken)]);
     return taken;
 }
 

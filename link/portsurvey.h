@@ -56,6 +56,13 @@ public:
     // The port taken (FirstAnswer): of the ports whose reply was complete when the search ended, the first
     // listed; -1 when none answered.
     int found() const { return taken; }
+    // The open port object of a port that answered (FirstAnswer: the one taken; EveryVerdict with
+    // keepAnswered: each that answered), handed over as it is: the work goes on on the port the modem
+    // answered, never closed and opened again (which would drop DTR and RTS). Null for any other port, or
+    // once taken. One not taken closes with the search.
+    std::unique_ptr<SerialPort> takePort(int i);
+    // EveryVerdict: ports that answer stay open to be taken.
+    void setKeepAnswered(bool keep) { keepAnswered = keep; }
 
 signals:
     void finished();
@@ -74,14 +81,18 @@ private:
     int taken = -1;
     bool ended = false;
     bool sweeping = false;
+    bool keepAnswered = false;
 };
 
-// Every port probed to its own verdict; returns when all have one.
-QVector<Port> probeAll(const QStringList &names, const PortMaker &maker = {});
+// Every port probed to its own verdict; returns when all have one. With open given, it gets a port object
+// per name: the open one where the modem answered (see Search::takePort), null elsewhere.
+QVector<Port> probeAll(const QStringList &names, const PortMaker &maker = {},
+                       std::vector<std::unique_ptr<SerialPort>> *open = nullptr);
 
 // The search until the first answer; returns the index of the port taken, or -1. Every port's verdict goes
-// to *ports when given.
-int find(const QStringList &names, QVector<Port> *ports = nullptr, const PortMaker &maker = {});
+// to *ports when given, and the taken port's open object to *open.
+int find(const QStringList &names, QVector<Port> *ports = nullptr, const PortMaker &maker = {},
+         std::unique_ptr<SerialPort> *open = nullptr);
 
 // Whether none of the ports could be opened (an empty list included).
 bool noneOpened(const QVector<Port> &ports);

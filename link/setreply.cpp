@@ -1,13 +1,38 @@
 #include "link/setreply.h"
 
-#include "link/delay.h"
+#include "link/handshake.h"
 #include "link/receivepath.h"
 #include "params/records.h"
 
 #include "link/serialport.h"
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace setreply {
+
+namespace {
+
+// Waits up to ms, or until the port announces bytes: the set's last chunk is taken as it comes. False when
+// the application is quitting.
+bool waitForBytes(SerialPort *port, int ms)
+{
+    QTimer timer;
+    timer.setSingleShot(true);
+    QEventLoop loop;
+    bool arrived = false;
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(port, &QIODevice::readyRead, &loop, [&] {
+        arrived = true;
+        loop.quit();
+    });
+    timer.start(ms);
+    loop.exec();
+    // Only the application's quit ends this loop with neither.
+    return arrived || !timer.isActive();
+}
+
+} // namespace
 
 Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
 {
@@ -25,7 +50,7 @@ Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
     QElapsedTimer sinceLastByte;
     sinceLastByte.start();
     for (;;) {
-        if (!lost && (!waitMs(pollMs) || interrupted())) {
+        if (!lost && (!waitForBytes(port, pollMs) || interrupted())) {
             reply.end = End::Interrupted;
             break;
         }
@@ -33,6 +58,10 @@ Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
         if (!chunk.isEmpty()) {
             reply.bytes += chunk;
             sinceLastByte.restart();
+            if (saysRestarted(reply.bytes)) {
+                reply.end = End::Restarted;
+                break;
+            }
             const int end = setEnd(reply.bytes);
             if (end >= 0) {
                 reply.rest = reply.bytes.mid(end);
@@ -49,7 +78,7 @@ Reply receive(SerialPort *port, const std::function<bool()> &interrupted)
         const bool quiet =
             elapsed >= firstByteWithinMs && (reply.bytes.isEmpty() || sinceLastByte.elapsed() >= quietLineMs);
         if (quiet || elapsed >= hardLimitMs) {
-            reply.end = reply.bytes.isEmpty() ? End::NoReply : End::LineQuiet;
+            reply.end = reply.bytes.isEmpty() ? End::NoReply : End::Incomplete;
             break;
         }
     }
@@ -80,6 +109,11 @@ int setEnd(const QByteArray &bytes)
         }
     }
     return -1;
+}
+
+bool saysRestarted(const QByteArray &bytes)
+{
+    return bytes.contains(handshake::answer().toLatin1());
 }
 
 QStringList debugTexts(const QByteArray &bytes)

@@ -29,10 +29,43 @@ QStringList mismatchedKeys(const QMap<QString, QString> &written, const QMap<QSt
 {
     QStringList keys;
     for (const QString &key : records::paramsKeyList()) {
-        if (written.value(key) != readBack.value(key))
+        if (!readBack.contains(key) || written.value(key) != readBack.value(key))
             keys.append(key);
     }
     return keys;
+}
+
+QStringList confirmedMismatches(const QMap<QString, QString> &written, const QMap<QString, QString> &first,
+                                const QMap<QString, QString> &second)
+{
+    const QStringList inFirst = mismatchedKeys(written, first);
+    QStringList keys;
+    for (const QString &key : mismatchedKeys(written, second)) {
+        if (inFirst.contains(key))
+            keys.append(key);
+    }
+    return keys;
+}
+
+QStringList changedSinceRead(const QMap<QString, QString> &read, const QStringList &formAfterRead,
+                             const QStringList &recordTexts, const QMap<QString, QString> &modemNow)
+{
+    const QMap<QString, QString> asRead = writtenValues(formAfterRead);
+    const QMap<QString, QString> now = writtenValues(recordTexts);
+    QStringList keys;
+    for (const QString &key : mismatchedKeys(read, modemNow)) {
+        if (now.value(key) == asRead.value(key))
+            keys.append(key);
+    }
+    return keys;
+}
+
+QString changedSinceReadQuestion(const QStringList &keys)
+{
+    return QCoreApplication::translate(
+               "MainWindow",
+               "Набор в модеме отличается от прочитанного в параметрах, которые вы не меняли: ") +
+           keys.join(QStringLiteral(", "));
 }
 
 QVector<ComparedKey> compare(const QStringList &recordTexts, const QMap<QString, QString> &other)

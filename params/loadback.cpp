@@ -16,4 +16,17 @@ QString blockingMessage(const QStringList &recordTexts)
         .refusal;
 }
 
+Taken freshTake(const QMap<QString, QString> &params)
+{
+    const formrecords::Outcome outcome = formrecords::apply(formrecords::startup(), params);
+    Taken taken{outcome.messages, outcome.refusal, QStringList()};
+    if (taken.refusal.isEmpty())
+        taken.refusal = blockingMessage(outcome.form.recordTexts);
+    if (taken.refusal.isEmpty())
+        taken.recordTexts = outcome.form.recordTexts;
+    else if (outcome.refusal.isEmpty())
+        taken.messages.append(taken.refusal);
+    return taken;
+}
+
 } // namespace loadback

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -12,5 +13,15 @@ namespace loadback {
 // settings password of the wrong length). Empty when the load would take every value; a warning after
 // which the load still takes the value does not count.
 QString blockingMessage(const QStringList &recordTexts);
+
+// What a fresh window makes of a parsed set before it would save or write it (velon-cli's read, check, diff
+// and write; the window's comparison with a file or a kept set).
+struct Taken
+{
+    QStringList messages;    // in the order the window shows them, a blocking message last
+    QString refusal;         // why the set is not taken as it stands; empty when it is
+    QStringList recordTexts; // the 26 record texts the form then holds; empty when refused
+};
+Taken freshTake(const QMap<QString, QString> &params);
 
 } // namespace loadback

@@ -16,14 +16,21 @@
 #include <QScopedValueRollback>
 #include <QSpinBox>
 
-bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent)
+bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent, bool wholeOnly)
 {
-    if (reply.end != setreply::End::NoReply && reply.end != setreply::End::PortLost)
+    const bool restarted = reply.end == setreply::End::Restarted || modemRestarted;
+    if (!restarted && reply.end != setreply::End::NoReply && reply.end != setreply::End::PortLost &&
+        !(wholeOnly && reply.end != setreply::End::Complete))
         return false;
-    // A set cut short by a lost port is no set: one message, and nothing of it reaches the form.
+    // A set cut short by a lost port, or the words of a restarted modem, are no set: one message, and
+    // nothing of it reaches the form.
     QMessageBox::information(this, QString(), tr("Ошибка чтения данных"), QMessageBox::Ok);
-    if (reply.end == setreply::End::NoReply)
+    if (restarted)
+        reportStatus(statusline::Outcome::ModemRestarted);
+    else if (reply.end == setreply::End::NoReply)
         reportStatus(statusline::Outcome::NoReply);
+    else if (reply.end == setreply::End::Incomplete)
+        reportStatus(statusline::Outcome::ReplyIncomplete);
     else
         reportLinkFailure(sent);
     return true;
@@ -32,7 +39,8 @@ bool MainWindow::reportNoSet(const setreply::Reply &reply, Sent sent)
 void MainWindow::on_toolButton_readModemParams_clicked()
 {
     LinkOperation operation(this);
-    if (!operation.started())
+    QString modem;
+    if (!operation.started() || !askModemFolder(&modem))
         return;
     Sent sent = Sent::Yes;
     const setreply::Reply reply = fetchParamSet(&sent);
@@ -40,13 +48,21 @@ void MainWindow::on_toolButton_readModemParams_clicked()
     // The window closed or the application quits: nobody is there to see a form fill or a message.
     if (reply.end == setreply::End::Interrupted)
         return;
-    if (!reportNoSet(reply, sent)) {
-        slotGetAllParams(bufferMainWindow);
-        const bool whole = validateParamSet();
-        reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
-        // The modem's set as it came, whatever the form made of it.
-        keepInHistory(history::Kind::Read, history::recordTextsOf(paramsMap));
+    if (reportNoSet(reply, sent, false)) {
+        attachReceivePath();
+        return;
     }
+    const bool editsKept = keepUnsavedEdits();
+    slotGetAllParams(bufferMainWindow);
+    const bool whole = validateParamSet();
+    reportStatus(whole ? statusline::Outcome::Read : statusline::Outcome::ReadPartly, portInUse());
+    sayEditsKept(editsKept);
+    formModem = modem;
+    // A write of these values first sees whether this modem still holds what was read.
+    noteReadBaseline(paramsMap, modem);
+    // The modem's set as it came, whatever the form made of it; a reply cut short is no set.
+    if (reply.end == setreply::End::Complete)
+        keepInHistory(history::Kind::Read, history::recordTextsOf(paramsMap), modem);
     attachReceivePath();
 }
 

@@ -22,6 +22,13 @@ const QStringList &sendingOrder()
     return keys;
 }
 
+bool hasOneField(const QString &key)
+{
+    static const QStringList keys{"ADMTEL1", "ADMTEL2", "ADMTEL3", "ADMTEL4", "ADMTEL5", "CSDTEL1",
+                                  "CSDTEL2", "CSDTEL3", "CSDTEL4", "CSDTEL5", "SETLOG",  "PASSET"};
+    return keys.contains(key);
+}
+
 const QStringList &baudRateList()
 {
     static const QStringList l{"300",  "600",   "1200",  "2400",  "4800",

@@ -14,6 +14,10 @@ const QStringList &paramsKeyList();
 // The order in which a write sends them: SETCONF first, CSDTEL before ADMTEL.
 const QStringList &sendingOrder();
 
+// Whether the key's value is one field (the telephone numbers, SETLOG, PASSET): a "," there would make it
+// several.
+bool hasOneField(const QString &key);
+
 // Value lists, in the order the combo boxes show them.
 const QStringList &baudRateList();
 const QStringList &dataBitsList();

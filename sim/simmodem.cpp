@@ -1,6 +1,7 @@
 #include "sim/simmodem.h"
 
 #include "sim/adapter.h"
+#include "sim/faults.h"
 
 #include <QTextCodec>
 
@@ -67,8 +68,16 @@ struct Scheduled
 {
     qint64 due;
     QByteArray bytes;
-    int hangUpAt; // -1: no hang-up during this reply
+    int hangUpAt;     // -1: no hang-up during this reply
+    int pauseAt = -1; // a fault's pause after this many bytes; -1: none
+    qint64 pauseNs = 0;
 };
+
+// A record or command as the modem matches it: without the CR and LF around it.
+QByteArray bare(QByteArray record)
+{
+    return record.replace('\r', QByteArray()).replace('\n', QByteArray());
+}
 
 } // namespace
 
@@ -119,6 +128,14 @@ struct SimModem::State
     int cutAt = -1;
     int hangUpAt = -1;
     int writeAlls = 0;
+
+    Fault fault;
+    bool faultArmed = false; // fault.after has been taken
+    bool faultSpent = true;
+    int faultPlacesLeft = 0; // places where it applies still to come, the one it hits included
+    QVector<FaultEvent> faultEvents;
+    qint64 bootUntil = 0; // a restarted modem takes nothing before
+    QByteArray answering; // the command whose reply is being made
 
     QVector<ReceivedRecord> log;
     QByteArray received, sent;
@@ -190,8 +207,107 @@ struct SimModem::State
         QByteArray bytes = noiseBefore + body + noiseAfter;
         if (cutAt >= 0)
             bytes = bytes.left(cutAt);
-        scheduled.push_back({at + qint64(answerDelayMs) * 1000000, bytes, hangUpAt});
+        Scheduled s{at + qint64(answerDelayMs) * 1000000, bytes, hangUpAt};
+        if (faultHits(answering, true, s.bytes.size()))
+            injectIntoReply(s);
+        scheduled.push_back(s);
         hangUpAt = -1;
+    }
+
+    // Whether the fault hits this reply (to the command what) or this received record, of size bytes: the
+    // nth place where it applies once armed. Asked once per reply and per record.
+    bool faultHits(const QByteArray &what, bool isReply, int size)
+    {
+        if (faultSpent || !faultArmed || hitsReply(fault.kind) != isReply)
+            return false;
+        if (!fault.target.isEmpty() &&
+            !(isReply ? what == fault.target : bare(what).startsWith(fault.target)))
+            return false;
+        if (fault.reach && fault.offset >= size)
+            return false;
+        return --faultPlacesLeft <= 0;
+    }
+
+    void injectIntoReply(Scheduled &s)
+    {
+        faultSpent = true;
+        FaultEvent event{fault.kind, ms(s.due), s.bytes, QByteArray()};
+        const int size = s.bytes.size();
+        switch (fault.kind) {
+        case Fault::Kind::LostToHost:
+            s.bytes = loseByte(s.bytes, fault.offset);
+            break;
+        case Fault::Kind::FlippedToHost:
+            s.bytes = flipBit(s.bytes, fault.offset, fault.bit);
+            break;
+        case Fault::Kind::ReplyCut:
+            s.bytes = s.bytes.left(size > 0 ? fault.offset % size : 0);
+            break;
+        case Fault::Kind::ReplyLate:
+            s.due += qint64(fault.ms) * 1000000;
+            break;
+        case Fault::Kind::ReplyPaused:
+            s.pauseAt = fault.reach ? fault.offset : size > 1 ? 1 + fault.offset % (size - 1) : 0;
+            s.pauseNs = qint64(fault.ms) * 1000000;
+            break;
+        default:
+            break;
+        }
+        event.after = s.bytes;
+        faultEvents.append(event);
+    }
+
+    // The record fault that hit the record just assembled; true when the record is not to be taken as it
+    // came (it was damaged and fed again, or lost with the modem).
+    bool injectIntoRecord(const QByteArray &record, qint64 at)
+    {
+        faultSpent = true;
+        FaultEvent event{fault.kind, ms(at), record, QByteArray()};
+        switch (fault.kind) {
+        case Fault::Kind::LostToModem:
+        case Fault::Kind::FlippedToModem: {
+            event.after = fault.kind == Fault::Kind::LostToModem ? loseByte(record, fault.offset)
+                                                                 : flipBit(record, fault.offset, fault.bit);
+            faultEvents.append(event);
+            // The damaged bytes are assembled as they would have arrived: a lost ";" joins two records.
+            const qint64 read = assemblingRead;
+            assembling.clear();
+            for (char c : event.after)
+                take(c, at, read);
+            return true;
+        }
+        case Fault::Kind::Restart: {
+            faultEvents.append(event);
+            assembling.clear();
+            assemblingCut = false;
+            pending.clear();
+            // A restarting modem stops talking; what it had begun to say is gone.
+            enqueuedTotal -= qint64(outLine.size());
+            outLine.clear();
+            scheduled.clear();
+            bootUntil = at + qint64(fault.ms) * 1000000;
+            scheduled.push_back({bootUntil, "MODEM_READY;\r\n", -1});
+            return true;
+        }
+        case Fault::Kind::HangUp:
+            // The plug is pulled while the record arrives: its end never comes.
+            event.after = record.left(record.isEmpty() ? 0 : fault.offset % record.size());
+            faultEvents.append(event);
+            assembling.clear();
+            doHangUp();
+            return true;
+        case Fault::Kind::DebugFlood: {
+            QByteArray flood;
+            for (int i = 0; i < fault.lines; ++i)
+                flood += encode(QString("DEBUG=GSM: +CSQ: 23,0 cycle %1;").arg(i)) + "\r\n";
+            event.after = flood;
+            faultEvents.append(event);
+            enqueue(flood, at, -1);
+            return false;
+        }
+        default:
+            return false;
+        }
     }
 
     QByteArray readAllBody() const
@@ -235,8 +351,8 @@ struct SimModem::State
 
     void handle(const QByteArray &record, qint64 at)
     {
-        QByteArray cmd = record;
-        cmd.replace('\r', QByteArray()).replace('\n', QByteArray());
+        const QByteArray cmd = bare(record);
+        answering = cmd;
         if (replies.contains(cmd)) {
             if (!replies.value(cmd).isEmpty())
                 reply(replies.value(cmd), at);
@@ -272,25 +388,36 @@ struct SimModem::State
     {
         TransmitAdapter::Byte b{};
         while (adapter.arrived(now, &b)) {
-            if (assembling.isEmpty()) {
-                assemblingFirst = b.at;
-                assemblingRead = b.readAt;
-            }
-            assembling += b.c;
-            if (b.c == ';') {
-                ReceivedRecord r;
-                r.data = assembling;
-                r.firstByteMs = ms(assemblingFirst);
-                r.lastByteMs = ms(b.at);
-                r.readAtMs = ms(assemblingRead);
-                r.cut = assemblingCut;
-                log.append(r);
-                const QByteArray record = assembling;
-                assembling.clear();
-                assemblingCut = false;
-                handle(record, b.at);
-            }
+            if (b.at >= bootUntil)
+                take(b.c, b.at, b.readAt);
         }
+    }
+
+    // One byte off the line into the record being assembled.
+    void take(char c, qint64 at, qint64 readAt)
+    {
+        if (assembling.isEmpty()) {
+            assemblingFirst = at;
+            assemblingRead = readAt;
+        }
+        assembling += c;
+        if (c != ';')
+            return;
+        const QByteArray record = assembling;
+        if (faultHits(record, false, record.size()) && injectIntoRecord(record, at))
+            return;
+        ReceivedRecord r;
+        r.data = record;
+        r.firstByteMs = ms(assemblingFirst);
+        r.lastByteMs = ms(at);
+        r.readAtMs = ms(assemblingRead);
+        r.cut = assemblingCut;
+        log.append(r);
+        assembling.clear();
+        assemblingCut = false;
+        handle(record, at);
+        if (!faultArmed && bare(record) == fault.after)
+            faultArmed = true;
     }
 
     // The configurator purged its port's output at t: the adapter's buffer is emptied, and so is what the
@@ -332,14 +459,22 @@ struct SimModem::State
 
     void fireScheduled(qint64 now)
     {
+        std::vector<Scheduled> resumed;
         for (auto it = scheduled.begin(); it != scheduled.end();) {
             if (it->due <= now) {
-                enqueue(it->bytes, it->due, it->hangUpAt);
+                if (it->pauseAt >= 0) {
+                    // A fault's pause: the rest leaves once the first part is out and the pause is over.
+                    enqueue(it->bytes.left(it->pauseAt), it->due, it->hangUpAt);
+                    resumed.push_back({outFreeAt + it->pauseNs, it->bytes.mid(it->pauseAt), -1});
+                } else {
+                    enqueue(it->bytes, it->due, it->hangUpAt);
+                }
                 it = scheduled.erase(it);
             } else {
                 ++it;
             }
         }
+        scheduled.insert(scheduled.end(), resumed.begin(), resumed.end());
     }
 
     // When the adapter hands over its next chunk, and how many bytes that chunk holds.
@@ -781,6 +916,22 @@ int SimModem::overrunCount() const
 {
     std::lock_guard<std::mutex> lock(d->m);
     return d->overruns.size();
+}
+
+void SimModem::setFault(const Fault &fault)
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    d->fault = fault;
+    d->faultSpent = fault.kind == Fault::Kind::None;
+    d->faultArmed = fault.after.isEmpty();
+    d->faultPlacesLeft = std::max(1, fault.nth);
+    d->faultEvents.clear();
+}
+
+QVector<FaultEvent> SimModem::faultEvents() const
+{
+    std::lock_guard<std::mutex> lock(d->m);
+    return d->faultEvents;
 }
 
 void SimModem::clearLog()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/faults.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QMap>
@@ -119,10 +121,24 @@ public:
     // During the next reply, once this many of its bytes have been handed over and read by the
     // configurator, the modem closes its end (like an unplugged adapter); one-shot. -1: never.
     void setHangUpAt(int bytes);
+    // One-shot faults of the model below (each replaces the fault set before): the next reply long enough
+    // to have a byte at atByte stops for ms once atByte of its bytes are on the line, then goes on;
+    void setPauseInReply(int atByte, int ms);
+    // the next reply long enough to have a byte at atByte has that byte's lowest bit flipped;
+    void setFlipInReply(int atByte);
+    // the next reply comes ms later than the answer delay;
+    void setLateReply(int ms);
+    // when the nth record from now arrives the modem restarts instead of handling it: it forgets the records
+    // received since the last "WRITEALL;" and says "MODEM_READY;" unasked. 0: never.
+    void setRestartAtRecord(int n);
     // Closes the modem's end now. The slave path goes away and cannot be opened again, but its pty number
     // stays taken until stop(), so no other pseudo-terminal can appear under that path meanwhile.
     void hangUp();
     bool isHungUp() const;
+    // One fault of the line or the modem (sim/faults.h), injected once where it first applies; replaces
+    // the fault set before, and forgets what that one did. Kind::None: none.
+    void setFault(const Fault &fault);
+    QVector<FaultEvent> faultEvents() const; // what the fault did, once it has
 
     // --- unsolicited output, paced like a reply
     void sendDebug(const QString &text); // "DEBUG=" + text + ";\r\n"

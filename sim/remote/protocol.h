@@ -119,4 +119,51 @@ inline QVector<Overrun> overruns(const QJsonValue &v)
     return list;
 }
 
+inline QJsonValue fault(const Fault &f)
+{
+    return QJsonObject{{"kind", int(f.kind)},
+                       {"target", bytes(f.target)},
+                       {"after", bytes(f.after)},
+                       {"offset", f.offset},
+                       {"reach", f.reach},
+                       {"nth", f.nth},
+                       {"ms", f.ms},
+                       {"bit", f.bit},
+                       {"lines", f.lines}};
+}
+
+inline Fault fault(const QJsonValue &v)
+{
+    const QJsonObject o = v.toObject();
+    Fault f;
+    f.kind = Fault::Kind(o["kind"].toInt());
+    f.target = bytes(o["target"]);
+    f.after = bytes(o["after"]);
+    f.offset = o["offset"].toInt();
+    f.reach = o["reach"].toBool();
+    f.nth = o["nth"].toInt(1);
+    f.ms = o["ms"].toInt();
+    f.bit = o["bit"].toInt();
+    f.lines = o["lines"].toInt();
+    return f;
+}
+
+inline QJsonValue faultEvents(const QVector<FaultEvent> &list)
+{
+    QJsonArray array;
+    for (const FaultEvent &e : list)
+        array.append(QJsonArray{int(e.kind), e.atMs, bytes(e.before), bytes(e.after)});
+    return array;
+}
+
+inline QVector<FaultEvent> faultEvents(const QJsonValue &v)
+{
+    QVector<FaultEvent> list;
+    for (const QJsonValue &e : v.toArray()) {
+        const QJsonArray a = e.toArray();
+        list.append({Fault::Kind(a.at(0).toInt()), a.at(1).toDouble(), bytes(a.at(2)), bytes(a.at(3))});
+    }
+    return list;
+}
+
 } // namespace sim::remote

@@ -202,6 +202,10 @@ private:
             return overruns(s.overruns());
         else if (m == "overrunCount")
             return s.overrunCount();
+        else if (m == "setFault")
+            s.setFault(fault(a.at(0)));
+        else if (m == "faultEvents")
+            return faultEvents(s.faultEvents());
         else if (m == "clearLog")
             s.clearLog();
         else

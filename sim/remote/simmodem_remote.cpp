@@ -308,6 +308,16 @@ int SimModem::overrunCount() const
     return call(d->id, "overrunCount").toInt();
 }
 
+void SimModem::setFault(const Fault &fault)
+{
+    call(d->id, "setFault", {remote::fault(fault)});
+}
+
+QVector<FaultEvent> SimModem::faultEvents() const
+{
+    return remote::faultEvents(call(d->id, "faultEvents"));
+}
+
 void SimModem::clearLog()
 {
     call(d->id, "clearLog");

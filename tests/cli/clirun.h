@@ -24,16 +24,18 @@ struct CliRun
     QStringList errLines() const { return QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts); }
 };
 
-// input goes to its standard input; stdoutFile, when given, takes its standard output.
+// input goes to its standard input; stdoutFile, when given, takes its standard output (appended to, as
+// ">>" does, with append).
 inline std::unique_ptr<QProcess> startCli(const QStringList &args, const QStringList &ports = {},
-                                          const QByteArray &input = {}, const QString &stdoutFile = {})
+                                          const QByteArray &input = {}, const QString &stdoutFile = {},
+                                          bool append = false)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELON_PORTS", ports.join(QDir::listSeparator()));
     process->setProcessEnvironment(env);
     if (!stdoutFile.isEmpty())
-        process->setStandardOutputFile(stdoutFile);
+        process->setStandardOutputFile(stdoutFile, append ? QIODevice::Append : QIODevice::Truncate);
     // VELON_CLI runs the tests against another build or an installed one.
     process->start(qEnvironmentVariable("VELON_CLI", VELON_CLI_PATH), args);
     process->waitForStarted();
@@ -53,11 +55,11 @@ inline CliRun finishCli(QProcess &process)
 }
 
 inline CliRun runCli(const QStringList &args, const QStringList &ports = {}, const QByteArray &input = {},
-                     const QString &stdoutFile = {})
+                     const QString &stdoutFile = {}, bool append = false)
 {
     QElapsedTimer clock;
     clock.start();
-    auto process = startCli(args, ports, input, stdoutFile);
+    auto process = startCli(args, ports, input, stdoutFile, append);
     CliRun run = finishCli(*process);
     run.ms = clock.elapsed();
     return run;

@@ -10,7 +10,8 @@
 
 #include <memory>
 
-// Answers the toolkit's own file dialog as a user would: picks a file and accepts, or cancels.
+// Answers the toolkit's own file dialog as a user would: picks a file and accepts, or cancels; a dialog
+// shown again gets the next answer (the last one stays).
 class FileDialogDriver : public QObject
 {
 public:
@@ -25,7 +26,8 @@ public:
         QString defaultSuffix;
     };
 
-    explicit FileDialogDriver(const QString &answer) : answer(answer)
+    explicit FileDialogDriver(const QString &answer) : FileDialogDriver(QStringList{answer}) {}
+    explicit FileDialogDriver(const QStringList &answers) : answers(answers)
     {
         timer.setInterval(10);
         connect(&timer, &QTimer::timeout, this, &FileDialogDriver::poll);
@@ -42,9 +44,11 @@ private:
                 continue;
             if (!dialog->property("driven").toBool()) {
                 dialog->setProperty("driven", true);
+                dialog->installEventFilter(this);
                 seen.append({dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
                              dialog->parentWidget(), dialog->acceptMode(), dialog->isModal(),
                              dialog->defaultSuffix()});
+                answer = answers.size() > 1 ? answers.takeFirst() : answers.value(0);
             }
             if (answer.isEmpty()) {
                 dialog->reject();
@@ -61,6 +65,17 @@ private:
         }
     }
 
+    // A dialog that hides is answered anew when it shows again.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide) {
+            watched->setProperty("driven", false);
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+    QStringList answers;
     QString answer;
     QTimer timer;
 };
@@ -140,6 +155,43 @@ private slots:
             QCOMPARE(saved.readAll().count('\n'), 26);
         }
         QCOMPARE(nextStarts(), (QStringList{dirPath(), dirPath()}));
+    }
+
+    // "v1.2 final" typed where "v1.2 final.txt" exists: the dialog asks about the name it was given, the
+    // window about the name ".txt" makes of it. "Отмена" goes back to the dialog, "Заменить" replaces.
+    void replaceQuestionForTheNameWithTxt()
+    {
+        const QString path = filePath("v1.2 final.txt");
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4);
+        }
+        const auto contents = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QString question = "Файл «v1.2 final.txt» уже существует. Заменить его?";
+        {
+            FileDialogDriver driver(QStringList{filePath("v1.2 final"), QString()});
+            MessageBoxWatcher watcher;
+            watcher.answerWith("Отмена");
+            click("toolButton_saveToFile");
+            QCOMPARE(driver.seen.size(), 2);
+            QCOMPARE(watcher.texts(), QStringList{question});
+            QStringList buttons = watcher.boxes().first().buttonTexts;
+            buttons.sort();
+            QCOMPARE(buttons, (QStringList{"Заменить", "Отмена"}));
+            QCOMPARE(contents(), QByteArray("old\n"));
+        }
+        {
+            FileDialogDriver driver(filePath("v1.2 final"));
+            MessageBoxWatcher watcher;
+            watcher.answerWith("Заменить");
+            click("toolButton_saveToFile");
+            QCOMPARE(driver.seen.size(), 1);
+            QCOMPARE(watcher.texts(), QStringList{question});
+            QCOMPARE(contents().count('\n'), 26);
+        }
     }
 
     void openDialog()

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "debuglines.h"
 #include "filesizelimit.h"
+#include "history/comparewindow.h"
 #include "link/portlist.h"
 #include "messageboxwatcher.h"
 #include "settings/formsettings.h"
@@ -10,11 +11,13 @@
 #include "typing.h"
 
 #include "link/serialport.h"
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
@@ -426,6 +429,26 @@ private slots:
         QCOMPARE(heldRecords().mid(setconf), freshWindowRecords().mid(setconf));
         QVERIFY(!settingsWidget<QRadioButton>("radioButton_identitySwitch")->isChecked());
         QCOMPARE(settingsWidget<QLineEdit>("lineEdit_password")->text(), QString());
+    }
+
+    // "Сравнить…" → "С файлом…" on the very file the form was loaded from finds nothing: the file is taken as
+    // a fresh window takes it (velon-cli diff's taking), an interval of 5 lifted to 10, an over-long number
+    // cut.
+    void comparisonWithTheLoadedFileFindsNothing()
+    {
+        QStringList set = plainSet;
+        set[fileKeys().indexOf("SETURL1")] = "SETURL1=example.org,8080,5;";
+        set[fileKeys().indexOf("ADMTEL1")] = "ADMTEL1=+7900123456789;";
+        writeFile("lifted.txt", linesOf(set));
+        MessageBoxWatcher watcher;
+        load("lifted.txt");
+        QCOMPARE(watcher.texts(), QStringList{"Неверная длина параметра ADMTEL1"});
+        QCOMPARE(window->recordText("SETURL1"), QString("SETURL1=example.org,8080,10;"));
+        window->findChild<QAction *>("action_compare")->trigger();
+        openAnswer = path("lifted.txt");
+        window->compareWindow()->findChild<QPushButton *>("pushButton_withFile")->click();
+        QCOMPARE(window->compareWindow()->findChild<QLabel *>("label_count")->text(),
+                 QString("Различаются параметров: 0"));
     }
 
     void fileThatCannotBeOpened_data()

@@ -1,4 +1,5 @@
 #include "files/paramfile.h"
+#include "files/safename.h"
 #include "filesizelimit.h"
 #include "history/historystore.h"
 #include "params/linecodec.h"
@@ -98,7 +99,7 @@ private slots:
         const history::Kept same =
             history::keep(root.path(), "356938035643809", history::Kind::Write, set, start.addSecs(500));
         QVERIFY(again.path != same.path);
-        QCOMPARE(QFileInfo(again.path).fileName(), QString("2026-03-12_09-08-20.000-write.txt"));
+        QCOMPARE(QFileInfo(again.path).fileName(), QString("000204_2026-03-12_09-08-20.000-write.txt"));
         history::keep(root.path(), "pts_3", history::Kind::Unsaved, set, start);
 
         const QVector<history::Entry> all = history::entries(root.path());
@@ -118,11 +119,79 @@ private slots:
         QVERIFY(failed.path.isEmpty());
         QVERIFY(!failed.error.isEmpty());
 
-        QCOMPARE(history::modemFolder(" 356938035643809 ", "pts/3"), QString("356938035643809"));
-        QCOMPARE(history::modemFolder(QString(), "pts/3"), QString("pts_3"));
-        QCOMPARE(history::modemFolder(QString(), "COM3"), QString("COM3"));
-        QCOMPARE(history::modemFolder(QString(), ".."), QString("no-port"));
-        QCOMPARE(history::modemFolder(QString(), QString()), QString("no-port"));
+        // The clock set back a year (it ran fast before): the set kept now stays, though dated oldest; the
+        // one named before sets were counted goes, and the first kept of the others.
+        const QString uncounted = root.filePath("356938035643809/2027-01-01_00-00-00.000-read.txt");
+        QVERIFY(writeBytes(uncounted, paramfile::fileBytes(set)));
+        const history::Kept late =
+            history::keep(root.path(), "356938035643809", history::Kind::Write, set, start.addYears(-1));
+        QVERIFY(QFile::exists(late.path) && !QFile::exists(uncounted) && !QFile::exists(all.at(199).path));
+        QCOMPARE(history::entries(root.path()).last().path, late.path);
+        // A folder name that would lead out of the history is not written.
+        QVERIFY(!history::keep(root.path(), "../m", history::Kind::Read, set, start).error.isEmpty());
+    }
+
+    // The names a modem's answer or a port's name may give a file or a folder, on Linux and on Windows.
+    void safeNames_data()
+    {
+        QTest::addColumn<QString>("imei");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("IMEI of 15 digits") << "356938035643809"
+                                           << "/dev/ttyUSB0"
+                                           << "356938035643809";
+        QTest::newRow("IMEI of 17 digits, spaces around") << " 35693803564380912\r"
+                                                          << "/dev/ttyUSB0"
+                                                          << "35693803564380912";
+        QTest::newRow("13 digits: the port") << "3569380356438"
+                                             << "/dev/ttyUSB0"
+                                             << "ttyUSB0";
+        QTest::newRow("a path upwards") << "../x"
+                                        << "/dev/pts/3"
+                                        << "pts_3";
+        QTest::newRow("a line break") << "35693803\n5643809"
+                                      << "/dev/ttyUSB0"
+                                      << "ttyUSB0";
+        QTest::newRow("Windows port") << ""
+                                      << "COM3"
+                                      << "COM3_";
+        QTest::newRow("reserved name with an extension, any case") << ""
+                                                                   << "nul.txt"
+                                                                   << "nul_.txt";
+        QTest::newRow("separators") << ""
+                                    << "a\\b:c/d"
+                                    << "a_b_c_d";
+        QTest::newRow("control characters") << ""
+                                            << "/tmp/\x1b[2J\b"
+                                            << "_tmp___2J_";
+        QTest::newRow("dots") << ""
+                              << ".a...b."
+                              << "_a_.b_";
+        QTest::newRow("nothing at all") << ""
+                                        << ""
+                                        << "no-port";
+        QTest::newRow("cut at 64, no trailing dot")
+            << "" << QString(63, 'p') + ".x" << QString(63, 'p') + "_";
+    }
+    void safeNames()
+    {
+        QFETCH(QString, imei);
+        QFETCH(QString, port);
+        QFETCH(QString, name);
+        QCOMPARE(history::modemFolder(imei, port), name);
+    }
+
+    void safeNamesStayInTheirFolder()
+    {
+        QTemporaryDir dir, outside;
+        QVERIFY(safename::inside(dir.path() + "/", dir.filePath("./x.txt")));
+        for (const QString &path : {dir.filePath("../x.txt"), dir.filePath("sub/x.txt"), dir.path()})
+            QVERIFY2(!safename::inside(dir.path(), path), qPrintable(path));
+        // A link that leads out of the folder is outside, one that stays inside is not.
+        QVERIFY(QFile::link(outside.filePath("x.txt"), dir.filePath("out.txt")));
+        QVERIFY(!safename::inside(dir.path(), dir.filePath("out.txt")));
+        QVERIFY(QFile::link(dir.filePath("x.txt"), dir.filePath("in.txt")));
+        QVERIFY(safename::inside(dir.path(), dir.filePath("in.txt")));
     }
 
     void fileTextKeepsLines() { QCOMPARE(paramfile::fileText("A;\r\nB;\n"), QString("A;\nB;\n")); }

@@ -1,21 +1,29 @@
 #include "app/mainwindow.h"
+#include "debuglines.h"
 #include "exchangelog/exchangelog.h"
+#include "link/handshake.h"
+#include "link/portlist.h"
+#include "link/portsurvey.h"
+#include "link/portwatch.h"
 #include "link/trafficlog.h"
 #include "simfixture.h"
 #include "testmain.h"
 #include "testutil.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCodec>
+#include <QTimer>
 #include <QToolButton>
 
 // The port search, the send path and the receive path of the real window, against simulated modems on
@@ -400,27 +408,28 @@ private slots:
     }
 
     // --- the search: every port at once, the first to answer taken. Ports: M a modem, L a modem that
-    // answers after 1500 ms, S silent, X missing, B busy.
+    // answers after 1500 ms, S silent, X a name listed for a device that is not there, B busy.
     void searchAllAtOnce_data()
     {
         QTest::addColumn<QString>("ports");
-        QTest::addColumn<int>("found");
+        QTest::addColumn<int>("found"); // among the ports present
         QTest::addColumn<QString>("message");
         const QString notFound = "Модем не обнаружен. Проверьте подключение ";
         QTest::newRow("port 1 of 1") << "M" << 0 << QString();
         QTest::newRow("port 2 of 3") << "SMS" << 1 << QString();
         QTest::newRow("port 8 of 8") << "SSSSSSSM" << 7 << QString();
         QTest::newRow("the first to answer, not the first listed") << "LSM" << 2 << QString();
-        QTest::newRow("past ports that cannot be opened") << "XBM" << 2 << QString();
+        QTest::newRow("past ports that cannot be opened") << "XBM" << 1 << QString();
         QTest::newRow("none answers") << "SXS" << -1 << notFound;
         QTest::newRow("none opens") << "XB" << -1 << "Не удалось открыть порт. Проверьте подключение ";
+        QTest::newRow("none there") << "X" << -1 << "COM портов не обнаружено";
     }
     void searchAllAtOnce()
     {
         QFETCH(QString, ports);
         QFETCH(int, found);
         QFETCH(QString, message);
-        QVector<sim::SimModem *> probed;
+        QVector<sim::SimModem *> probed, silent;
         for (const QChar kind : ports) {
             if (kind == 'X') {
                 f->addMissingPort();
@@ -429,22 +438,45 @@ private slots:
             } else {
                 probed.append(kind == 'S' ? f->addSilentPort() : f->addModem());
                 probed.last()->setAnswerDelayMs(kind == 'L' ? 1500 : 20);
+                if (kind == 'S')
+                    silent.append(probed.last());
             }
         }
-        f->startWindow();
+        QStringList present;
+        for (int i = 0; i < ports.size(); ++i) {
+            if (ports.at(i) != 'X')
+                present.append(f->portNames().at(i));
+        }
+        QStringList warnings;
+        {
+            const WarningLines collect(&warnings);
+            f->startWindow();
+        }
+        // The search ended as soon as the modem answered: on each silent port's own clock its probe's two
+        // seconds were not over yet.
+        for (sim::SimModem *s : silent) {
+            const double now = s->elapsedMs();
+            QVERIFY(!s->log().isEmpty());
+            if (found >= 0)
+                QVERIFY2(now - s->log().first().lastByteMs < handshake::probeWaitMs,
+                         qPrintable(QString::number(now - s->log().first().lastByteMs)));
+        }
+        // Nothing on the terminal: a closed port is never asked to clear or to set its lines.
+        QCOMPARE(warnings, QStringList());
         QCOMPARE(f->boxes().texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(port()->isOpen(), found >= 0);
-        QCOMPARE(portList()->count(), ports.size());
-        QCOMPARE(portList()->currentIndex(), found >= 0 ? found : ports.size() - 1);
+        QCOMPARE(portList()->count(), present.size());
+        QCOMPARE(portList()->currentIndex(), found >= 0 ? found : present.size() - 1);
         // Every port that opened had its probe, once; all but the modem's were let go.
         for (sim::SimModem *modem : probed) {
             QTRY_COMPARE(modem->records(), QByteArrayList{"MODEM?;"});
-            if (found < 0 || modem->slavePath() != f->portNames().at(found)) {
+            if (found < 0 || modem->slavePath() != present.at(found)) {
                 SerialPort other(modem->slavePath());
                 QVERIFY(other.open(QIODevice::ReadWrite));
             }
         }
-        // A port that could not be opened leaves a line in the exchange log, naming it.
+        // A port that could not be opened leaves a line in the exchange log, naming it; a name for a device
+        // that is not there is no port.
         const exchangelog::ExchangeLog *log = f->window()->exchangeLog();
         QStringList notes;
         for (int i = 0; i < log->count(); ++i) {
@@ -453,28 +485,94 @@ private slots:
         }
         QStringList unopened;
         for (int i = 0; i < ports.size(); ++i) {
-            if (ports.at(i) == 'X' || ports.at(i) == 'B')
+            if (ports.at(i) == 'B')
                 unopened.append(SerialPort(f->portNames().at(i)).portName());
         }
         QCOMPARE(notes, unopened);
         qInfo("search over %s: %lld ms", qPrintable(ports), f->searchMs());
     }
 
-    // Plugged in after the start: found within the next looks at the list, linked without a message box,
-    // named on the status line; the ports already there are not probed again.
-    void portThatAppearsLater()
+    // The port object on which the modem answered is handed over open, never closed and opened again
+    // (which would drop DTR and RTS); the window and velon-cli go on on it.
+    void answeringPortIsHandedOverOpen()
     {
+        f->addSilentPort();
+        f->addModem();
+        QVector<SerialPort *> made;
+        int closes = 0;
+        std::unique_ptr<SerialPort> open;
+        const auto maker = [&] {
+            made.append(new SerialPort);
+            connect(made.last(), &QIODevice::aboutToClose, this, [&closes] { ++closes; });
+            return std::unique_ptr<SerialPort>(made.last());
+        };
+        QCOMPARE(portsurvey::find(f->portNames(), nullptr, maker, &open), 1);
+        QVERIFY(open && open->isOpen() && open.get() == made.at(1));
+        QCOMPARE(closes, 1); // the silent port's
+    }
+
+    // A modem that comes later is found by the watcher within its next looks at the list, linked without a
+    // message box and named on the status line, the ports already there not probed again at once: plugged
+    // in after the start; on a port another program holds for a while (tried at every look, nothing sent
+    // to it meanwhile); powered after its adapter (a silent port probed again now and then); plugged in
+    // while the start-up message is still open (the watcher runs meanwhile, and the link closes the box).
+    void modemThatComesLater_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("plugged in after the start") << "plugged";
+        QTest::newRow("its port held by another program for a while") << "busy";
+        QTest::newRow("powered after its adapter") << "powered";
+        QTest::newRow("plugged in while the start-up message is open") << "during the message";
+    }
+    void modemThatComesLater()
+    {
+        QFETCH(QString, how);
         sim::SimModem *silent = f->addSilentPort();
+        sim::SimModem *modem = nullptr;
+        QTimer whenAsked;
+        if (how == "during the message") {
+            f->boxes().holdOpen(true);
+            connect(&whenAsked, &QTimer::timeout, this, [&] {
+                if (!modem && !f->boxes().boxes().isEmpty())
+                    modem = f->addModem();
+            });
+            whenAsked.start(20);
+        }
         f->startWindow();
         QCOMPARE(f->boxes().texts(), QStringList{"Модем не обнаружен. Проверьте подключение "});
         f->boxes().clear();
-        sim::SimModem *modem = f->addModem();
-        QTRY_VERIFY_WITH_TIMEOUT(port()->isOpen(), 20000);
+        f->boxes().holdOpen(false);
+        std::unique_ptr<SerialPort> holder;
+        if (how == "busy") {
+            modem = f->addModem();
+            holder = std::make_unique<SerialPort>(modem->slavePath());
+            QVERIFY(holder->open(QIODevice::ReadWrite));
+            // The watcher found it held, and says so once (the exchange log's last line), however often it
+            // tries.
+            const exchangelog::ExchangeLog *log = f->window()->exchangeLog();
+            QTRY_COMPARE_WITH_TIMEOUT(log->line(log->count() - 1).direction, exchangelog::Direction::Note,
+                                      20000);
+            const int lines = log->count();
+            QSignalSpy looks(child<QTimer>(f->window(), "timer_portWatch"), &QTimer::timeout);
+            QTRY_VERIFY_WITH_TIMEOUT(looks.count() >= 2, 20000);
+            QCOMPARE(log->count(), lines);
+            holder.reset();
+        } else if (how == "powered") {
+            modem = f->addSilentPort();
+            QTRY_COMPARE_WITH_TIMEOUT(modem->records(), QByteArrayList{"MODEM?;"}, 20000);
+            modem->setSilent(false);
+        } else if (how == "plugged") {
+            modem = f->addModem();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(port()->isOpen(), portwatch::silentRetryForMs);
         QCOMPARE(portList()->currentText(), modem->slavePath());
         QVERIFY(statusLine().contains("модем найден (" + modem->slavePath() + ")"));
         QCOMPARE(f->boxes().texts(), QStringList());
-        QCOMPARE(modem->records(), QByteArrayList{"MODEM?;"});
-        QCOMPARE(silent->records(), QByteArrayList{"MODEM?;"});
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QMessageBox *>(w) || !w->isVisible());
+        QCOMPARE(modem->records().last(), QByteArray("MODEM?;"));
+        QCOMPARE(modem->records().count("MODEM?;"), how == "powered" ? 2 : 1);
+        QCOMPARE(silent->records().first(), QByteArray("MODEM?;"));
         typeAndSend("IMEI;");
         QTRY_COMPARE(widget<QLineEdit>("lineEdit_IMEILevel")->text(), QString("356938035643809"));
     }
@@ -484,6 +582,15 @@ private slots:
     void linkedPortThatDisappears()
     {
         sim::SimModem *modem = startWithModem();
+        // While linked, the watcher looks at the linked port only, never at the system's whole list.
+        int listings = 0;
+        portlist::setProvider([this, &listings] {
+            ++listings;
+            return f->portNames();
+        });
+        QSignalSpy looks(child<QTimer>(f->window(), "timer_portWatch"), &QTimer::timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(looks.count() >= 2, 20000);
+        QCOMPARE(listings, 0);
         modem->hangUp();
         QTRY_VERIFY_WITH_TIMEOUT(statusLine().contains("связь с модемом потеряна"), 20000);
         QVERIFY(!port()->isOpen());
@@ -492,6 +599,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(statusLine().contains("модем найден (" + next->slavePath() + ")"), 20000);
         QVERIFY(port()->isOpen());
         QCOMPARE(f->boxes().texts(), QStringList());
+        QVERIFY(listings > 0);
     }
 
     // "Сервис": "Сведения о модеме" asks the five queries, each after the reply to the one before, and the
@@ -522,6 +630,15 @@ private slots:
         QCOMPARE(widget<QLineEdit>("lineEdit_controllerPO")->text(), QString("2.14"));
         QTRY_COMPARE(widget<QLineEdit>("lineEdit_GSMModulePO")->text(), QString("SIM800C R14.18"));
         QVERIFY(statusLine().contains("сведения о модеме получены"));
+        // A question left unanswered does not stop the others; the unanswered are named.
+        modem->clearLog();
+        modem->setReply("IMEI;", "");
+        modem->setReply("GSMVER;", "");
+        identity->trigger();
+        QCOMPARE(modem->records(), (QByteArrayList{"MODEL;", "IMEI;", "OPERATOR;", "PROGVER;", "GSMVER;"}));
+        QVERIFY2(statusLine().contains("модем не ответил на IMEI;, GSMVER;"), qPrintable(statusLine()));
+        modem->setReply("IMEI;", QByteArray());
+        modem->setReply("GSMVER;", QByteArray());
 
         emit ports->aboutToShow();
         QList<QAction *> items = ports->actions();

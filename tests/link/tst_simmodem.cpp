@@ -4,8 +4,11 @@
 
 #include "link/serialport.h"
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <functional>
+
+Q_DECLARE_METATYPE(sim::Fault)
 
 // The simulated modem itself, through a real SerialPort: what the configurator's tests rely on.
 class TestSimModem : public QObject
@@ -280,6 +283,149 @@ private slots:
         // ReadError, which the configurator must survive.
         QVERIFY(errors > 0);
         QCOMPARE(all(), QByteArray("MODEM_READ"));
+    }
+
+    // Each fault the soak injects: once, where it first applies, and recorded. Timing is read on the
+    // modem's own clock, from the last record taken to the end of the reply.
+    void faultsAreInjectedOnceWhereTheyApply_data()
+    {
+        using K = sim::Fault::Kind;
+        QTest::addColumn<sim::Fault>("fault");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArrayList>("taken"); // records(), as the modem took them
+        QTest::addColumn<double>("silenceMs");     // at least, on top of the line time
+        const QByteArray ready = "MODEM_READY;\r\n";
+        const QByteArray imei = "IMEI=356938035643809;\r\n";
+        const auto fault = [](K kind, const char *target, int offset, int ms = 0, int bit = 0) {
+            sim::Fault f;
+            f.kind = kind;
+            f.target = target;
+            f.offset = offset;
+            f.ms = ms;
+            f.bit = bit;
+            f.lines = 3;
+            return f;
+        };
+        sim::Fault afterWrite = fault(K::ReplyCut, "MODEM?;", 5);
+        afterWrite.after = "WRITEALL;";
+        QTest::newRow("byte lost on the way back")
+            << fault(K::LostToHost, "MODEM?;", 3) << QByteArray("MODEM?;MODEM?;")
+            << QByteArray("MODM_READY;\r\n" + ready) << QByteArrayList{"MODEM?;", "MODEM?;"} << 0.0;
+        QTest::newRow("bit flipped on the way back, offset past the end")
+            << fault(K::FlippedToHost, "MODEM?;", 14 * 3, 0, 5) << QByteArray("MODEM?;")
+            << QByteArray("mODEM_READY;\r\n") << QByteArrayList{"MODEM?;"} << 0.0;
+        QTest::newRow("the next reply cut") << fault(K::ReplyCut, "", 5) << QByteArray("MODEM?;")
+                                            << QByteArray("MODEM") << QByteArrayList{"MODEM?;"} << 0.0;
+        // An offset taken as it is passes over a reply too short for it; nth passes over places before.
+        sim::Fault reaching = fault(K::FlippedToHost, "", 20);
+        reaching.reach = true;
+        QTest::newRow("the first reply long enough")
+            << reaching << QByteArray("MODEM?;IMEI;") << QByteArray(ready + "IMEI=356938035643809:\r\n")
+            << QByteArrayList{"MODEM?;", "IMEI;"} << 0.0;
+        sim::Fault second = fault(K::LostToModem, "", 6);
+        second.nth = 2;
+        QTest::newRow("the second record") << second << QByteArray("SETID=1,X;SETLOG=1;") << QByteArray()
+                                           << QByteArrayList{"SETID=1,X;", "SETLOG1;"} << 0.0;
+        QTest::newRow("only the reply after WRITEALL")
+            << afterWrite << QByteArray("MODEM?;WRITEALL;MODEM?;") << QByteArray(ready + "MODEM")
+            << QByteArrayList{"MODEM?;", "WRITEALL;", "MODEM?;"} << 0.0;
+        QTest::newRow("reply late") << fault(K::ReplyLate, "IMEI;", 0, 400) << QByteArray("IMEI;") << imei
+                                    << QByteArrayList{"IMEI;"} << 400.0;
+        QTest::newRow("pause mid-reply") << fault(K::ReplyPaused, "IMEI;", 7, 300) << QByteArray("IMEI;")
+                                         << imei << QByteArrayList{"IMEI;"} << 300.0;
+        QTest::newRow("byte lost on the way out")
+            << fault(K::LostToModem, "SETLOG=", 6) << QByteArray("SETLOG=1;") << QByteArray()
+            << QByteArrayList{"SETLOG1;"} << 0.0;
+        QTest::newRow("lost ';' joins two records")
+            << fault(K::LostToModem, "SETLOG=", 8) << QByteArray("SETLOG=1;WRITEALL;") << QByteArray()
+            << QByteArrayList{"SETLOG=1WRITEALL;"} << 0.0;
+        QTest::newRow("bit flipped on the way out")
+            << fault(K::FlippedToModem, "SETLOG=", 7, 0, 0) << QByteArray("SETLOG=1;WRITEALL;")
+            << QByteArray() << QByteArrayList{"SETLOG=0;", "WRITEALL;"} << 0.0;
+        // The records before the restart are forgotten, those during its boot never taken.
+        QTest::newRow("restart") << fault(K::Restart, "SETLOG=", 0, 1000)
+                                 << QByteArray("SETID=1,X;SETLOG=1;SETCSD=0,0,1;") << ready
+                                 << QByteArrayList{"SETID=1,X;"} << 1000.0;
+        QTest::newRow("DEBUG flood")
+            << fault(K::DebugFlood, "IMEI;", 0) << QByteArray("IMEI;")
+            << QByteArray("DEBUG=GSM: +CSQ: 23,0 cycle 0;\r\nDEBUG=GSM: +CSQ: 23,0 cycle 1;\r\n"
+                          "DEBUG=GSM: +CSQ: 23,0 cycle 2;\r\n" +
+                          imei)
+            << QByteArrayList{"IMEI;"} << 0.0;
+    }
+    void faultsAreInjectedOnceWhereTheyApply()
+    {
+        QFETCH(sim::Fault, fault);
+        QFETCH(QByteArray, sent);
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArrayList, taken);
+        QFETCH(double, silenceMs);
+        modem->setFault(fault);
+        send(sent);
+        QVERIFY(waitFor([&] { return !modem->faultEvents().isEmpty(); }));
+        QVERIFY(settle(taken.size()));
+        QCOMPARE(all(), reply);
+        QCOMPARE(modem->records(), taken);
+        QCOMPARE(modem->faultEvents().size(), 1);
+        QCOMPARE(modem->faultEvents().first().kind, fault.kind);
+        if (fault.kind == sim::Fault::Kind::Restart)
+            QVERIFY(modem->pendingParams().isEmpty());
+        if (fault.kind == sim::Fault::Kind::FlippedToModem)
+            QCOMPARE(modem->param("SETLOG"), QString("0"));
+        // A chunk is never handed over before its modelled time, however busy the machine: the reply's
+        // end comes no sooner than the delay after the last record taken.
+        if (silenceMs > 0) {
+            const double span = modem->handovers().last().atMs - modem->log().last().lastByteMs;
+            QVERIFY2(span >= silenceMs, QByteArray::number(span));
+        }
+        // Spent: the same again goes clean.
+        chunks.clear();
+        modem->clearLog();
+        send(sent);
+        QVERIFY(settle(sent.count(';')));
+        QCOMPARE(modem->faultEvents().size(), 1);
+        if (!reply.isEmpty() && fault.kind != sim::Fault::Kind::Restart)
+            QVERIFY(!all().isEmpty() && !all().startsWith("DEBUG"));
+    }
+
+    void hangUpMidRecord()
+    {
+        sim::Fault fault;
+        fault.kind = sim::Fault::Kind::HangUp;
+        fault.target = "SETLOG=";
+        fault.offset = 3;
+        modem->setFault(fault);
+        send("SETID=1,X;SETLOG=1;");
+        QTRY_VERIFY(modem->isHungUp());
+        QCOMPARE(modem->records(), QByteArrayList{"SETID=1,X;"});
+        QCOMPARE(modem->faultEvents().first().after, QByteArray("SET"));
+    }
+
+    // A soak's faults: the same seed gives the same fault; every kind comes, on a place of its sort.
+    void pickedFaultsAreReproducible()
+    {
+        sim::FaultSites sites;
+        sites.replies.append(sim::FaultSite{"READALL;", "WRITEALL;"});
+        sites.records.append(sim::FaultSite{"SETLOG=", QByteArray()});
+        QSet<int> kinds;
+        int faulty = 0;
+        for (int cycle = 0; cycle < 400; ++cycle) {
+            const sim::Fault f = sim::pickFault(7, cycle, 0.5, sites);
+            const sim::Fault again = sim::pickFault(7, cycle, 0.5, sites);
+            QCOMPARE(int(again.kind), int(f.kind));
+            QCOMPARE(again.offset, f.offset);
+            QCOMPARE(sim::pickFault(7, cycle, 0, sites).kind, sim::Fault::Kind::None);
+            if (f.kind == sim::Fault::Kind::None)
+                continue;
+            ++faulty;
+            kinds.insert(int(f.kind));
+            QCOMPARE(f.target, QByteArray(sim::hitsReply(f.kind) ? "READALL;" : "SETLOG="));
+            if (f.kind == sim::Fault::Kind::ReplyLate)
+                QVERIFY(f.ms >= 400 && f.ms <= 2500);
+        }
+        QVERIFY2(faulty > 150 && faulty < 250, QByteArray::number(faulty));
+        QCOMPARE(kinds.size(), sim::faultKinds().size());
     }
 };
 

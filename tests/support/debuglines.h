@@ -35,3 +35,21 @@ private:
     }
     QtMessageHandler previous;
 };
+
+// Collects the warnings written while it lives (what a user would see on the terminal), but the offscreen
+// test platform's own note about size hints.
+class WarningLines
+{
+public:
+    explicit WarningLines(QStringList *lines) : previous(qInstallMessageHandler(collect)) { sink = lines; }
+    ~WarningLines() { qInstallMessageHandler(previous); }
+
+private:
+    static inline QStringList *sink = nullptr;
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type == QtWarningMsg && !message.contains("propagateSizeHints"))
+            sink->append(message);
+    }
+    QtMessageHandler previous;
+};

@@ -40,6 +40,8 @@ void MessageBoxWatcher::poll()
                 button = each;
         }
         seen.append(b);
+        if (holding)
+            continue;
         if (!button)
             button = box->button(QMessageBox::Ok);
         if (!button && !box->buttons().isEmpty())

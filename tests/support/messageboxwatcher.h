@@ -33,6 +33,8 @@ public:
     const QVector<Box> &boxes() const { return seen; }
     // From now on, a box with a button of this text gets that button pressed.
     void answerWith(const QString &buttonText) { answer = buttonText; }
+    // From now on, boxes are recorded but left open (the program may close them itself).
+    void holdOpen(bool on) { holding = on; }
     QStringList texts() const;
     void clear() { seen.clear(); }
 
@@ -42,4 +44,5 @@ private:
     QTimer timer;
     QVector<Box> seen;
     QString answer;
+    bool holding = false;
 };
