@@ -32,23 +32,37 @@ void setProvider(Provider provider)
 QStringList present(const QStringList &names)
 {
     QStringList now;
+#ifdef Q_OS_WIN
+    // Windows lists what is there; a name it does not list (VELON_PORTS) counts while its device is there.
+    QStringList listed;
+    for (const SerialPortInfo &info : SerialPortInfo::availablePorts())
+        listed.append(info.portName());
+    for (const QString &name : names) {
+        if (listed.contains(name, Qt::CaseInsensitive) || SerialPortInfo::deviceExists(name))
+            now.append(name);
+    }
+#else
     for (const QString &name : names) {
         if (!name.contains('/') || QFileInfo::exists(name))
             now.append(name);
     }
+#endif
     return now;
 }
 
 bool stillThere(const QString &name)
 {
+#ifdef Q_OS_WIN
+    // The linked port is held open here, so the look opens nothing.
+    return SerialPortInfo::deviceExists(name);
+#else
     if (name.contains('/'))
         return QFileInfo::exists(name);
-#ifdef Q_OS_UNIX
     // A system name on Unix is the device node's name under /dev.
     if (!currentProvider() && !qEnvironmentVariableIsSet("VELON_PORTS"))
         return QFileInfo::exists("/dev/" + name);
-#endif
     return availablePortNames().contains(name);
+#endif
 }
 
 QMap<QString, SerialPortInfo> systemPorts()

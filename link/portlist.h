@@ -21,11 +21,12 @@ QStringList availablePortNames();
 void setProvider(Provider provider);
 
 // The names of the list that stand for a port now: a path counts while it exists (a port named in
-// VELON_PORTS may appear later); a system name counts as long as it is listed.
+// VELON_PORTS may appear later); a system name counts as long as it is listed. On Windows a name counts
+// while the system lists it or has its device.
 QStringList present(const QStringList &names);
 
 // Whether one port of the list is still there, without walking the system's whole list where the platform
-// lets it be seen directly (a device node on Unix).
+// lets it be seen directly (a device node on Unix, the device itself on Windows).
 bool stillThere(const QString &name);
 
 // The system's ports, each under its name ("ttyUSB0") and its path ("/dev/ttyUSB0"), looked up at once:

@@ -79,6 +79,19 @@ WinSerialPortInfo::WinSerialPortInfo(const QString &portName)
     name = plain;
 }
 
+bool WinSerialPortInfo::deviceExists(const QString &portName)
+{
+    const std::wstring path = (QStringLiteral("\\\\.\\") + portName).toStdWString();
+    HANDLE device =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device != INVALID_HANDLE_VALUE) {
+        CloseHandle(device);
+        return true;
+    }
+    const DWORD code = GetLastError();
+    return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+}
+
 int WinSerialPortInfo::comNumber(const QString &portName)
 {
     static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),

@@ -14,6 +14,9 @@ public:
     explicit WinSerialPortInfo(const QString &name);
 
     static QList<WinSerialPortInfo> availablePorts();
+    // Windows has a device of that name now: it opens, or is held by a program (opening it with no access
+    // asked does not change its lines). An unplugged adapter's port answers "not found".
+    static bool deviceExists(const QString &portName);
 
     QString portName() const { return name; }
     // The name Windows users know the port by ("COM3"): the port class adds the device prefix itself.

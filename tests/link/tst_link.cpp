@@ -527,6 +527,10 @@ private slots:
     void modemThatComesLater()
     {
         QFETCH(QString, how);
+#ifdef Q_OS_WIN
+        if (how == "busy")
+            QSKIP("Wine lets a second program open a port another one holds; Windows does not");
+#endif
         sim::SimModem *silent = f->addSilentPort();
         sim::SimModem *modem = nullptr;
         QTimer whenAsked;

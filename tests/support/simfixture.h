@@ -51,8 +51,6 @@ public:
     MessageBoxWatcher &boxes() { return *watcher; }
 
 private:
-    QStringList listed() const;
-
     std::vector<std::unique_ptr<sim::SimModem>> modems;
     std::vector<std::unique_ptr<sim::SimModem>> busyModems;
     std::vector<std::unique_ptr<SerialPort>> holders;
