@@ -687,6 +687,7 @@ void versionAndManifest(Check &check)
         check(manifest.find("requestedExecutionLevel level=\"asInvoker\"") != std::string::npos,
               "the manifest does not ask for asInvoker");
     }
+    check(module && FindResourceW(module, L"IDI_ICON1", MAKEINTRESOURCEW(14)) != nullptr, "no icon");
     if (module)
         FreeLibrary(module);
 #else
