@@ -95,7 +95,8 @@ QVector<clifleet::Figure> measure(const QString &windowsBuild, int answerDelayMs
     modem.clearLog();
     run({VELON_CLI_PATH, "write", file, "--port", modem.slavePath()}, &note);
     const qint64 sent = modem.received().size();
-    figures += side({"write", file, "--port"}, "write --port", lineMs(sent + in) + answerDelayMs);
+    figures +=
+        side({"write", file, "--port"}, "write --port", linetime::writeLimitMs(sent, in, answerDelayMs));
     ports.release(com);
     return figures;
 }
