@@ -45,8 +45,14 @@ struct Rack
     }
 };
 
-// The run's wall time, its start included; failures noted.
 double run(const QStringList &args, const QStringList &ports, QString *note)
+{
+    return runTimed(QStringList{VELON_CLI_PATH} + args, ports, note);
+}
+
+} // namespace
+
+double runTimed(const QStringList &command, const QStringList &ports, QString *note)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -54,7 +60,7 @@ double run(const QStringList &args, const QStringList &ports, QString *note)
     process.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
-    process.start(VELON_CLI_PATH, args);
+    process.start(command.first(), command.mid(1));
     process.waitForFinished(120000);
     const double ms = t.nsecsElapsed() / 1e6;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
@@ -63,8 +69,6 @@ double run(const QStringList &args, const QStringList &ports, QString *note)
                      .arg(QString::fromUtf8(process.readAllStandardError()).trimmed().left(200));
     return ms;
 }
-
-} // namespace
 
 QVector<Figure> measure(int answerDelayMs)
 {

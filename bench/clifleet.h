@@ -17,4 +17,8 @@ struct Figure
 
 QVector<Figure> measure(int answerDelayMs);
 
+// One run of a program (its path first, then its arguments) with VELON_PORTS set to ports: its wall time,
+// its start included; a failure noted in note.
+double runTimed(const QStringList &command, const QStringList &ports, QString *note);
+
 } // namespace clifleet

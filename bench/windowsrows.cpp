@@ -25,23 +25,9 @@ double median(QVector<double> values)
     return values.at(values.size() / 2);
 }
 
-// One run of the program with its arguments; its wall time, its start included. Failures noted.
 double run(const QStringList &command, QString *note)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VELON_PORTS", QString());
-    process.setProcessEnvironment(env);
-    QElapsedTimer t;
-    t.start();
-    process.start(command.first(), command.mid(1));
-    process.waitForFinished(120000);
-    const double ms = t.nsecsElapsed() / 1e6;
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        *note += QString(", FAILED (%1): %2")
-                     .arg(process.exitCode())
-                     .arg(QString::fromUtf8(process.readAllStandardError()).trimmed().left(200));
-    return ms;
+    return clifleet::runTimed(command, {}, note);
 }
 
 } // namespace
