@@ -147,6 +147,7 @@ void WinSerialPort::Private::readLoop(WinSerialPort *q, quint64 forSession)
 {
     char buffer[4096];
     bool first = true;
+    int abortedInARow = 0;
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -162,10 +163,13 @@ void WinSerialPort::Private::readLoop(WinSerialPort *q, quint64 forSession)
         std::unique_lock<std::mutex> lock(mutex);
         if (stopping)
             return;
-        if (!ok && code == ERROR_OPERATION_ABORTED) {
-            first = true; // an input purge; the line is still there
+        // An input purge aborts a read and the line is still there; a driver that aborts every read has lost
+        // its device (some report an unplug so), and then the next read says what is wrong.
+        if (!ok && code == ERROR_OPERATION_ABORTED && ++abortedInARow < 100) {
+            first = true;
             continue;
         }
+        abortedInARow = 0;
         // A wait for one byte that ends without one is the far end gone.
         if (!ok || (first && got == 0)) {
             readFailure = ok ? ERROR_HANDLE_EOF : code;

@@ -109,6 +109,12 @@ private slots:
         if (!QFileInfo::exists(windowsBuild + "/soft/velon-cli.exe") ||
             !QFileInfo::exists(windowsBuild + "/wine-run"))
             QSKIP("no Windows build (scripts/setup-windows makes one)");
+        // A fresh build has no Wine prefix, so no folder for the COM links, until a program first runs.
+        QProcess first;
+        first.start(windowsBuild + "/wine-run", QStringList{windowsBuild + "/soft/velon-cli.exe", "--version"});
+        QVERIFY(first.waitForFinished(300000));
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(windowsBuild + "/wine-prefix/dosdevices"));
         comPorts = std::make_unique<sim::ComPorts>(windowsBuild + "/wine-prefix");
         for (int i = 0; i < 4; ++i) {
             modems.push_back(std::make_unique<sim::SimModem>());
