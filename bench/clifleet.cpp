@@ -70,18 +70,21 @@ double runTimed(const QStringList &command, const QStringList &ports, QString *n
     return ms;
 }
 
+void writeSetFile(const QString &path, const sim::ParamList &set)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    for (const auto &kv : set)
+        f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
+}
+
 QVector<Figure> measure(int answerDelayMs)
 {
     QVector<Figure> figures;
     QTemporaryDir dir;
     const QString file = dir.filePath("default.txt");
     const sim::ParamList set = sim::SimModem::defaultParams();
-    {
-        QFile f(file);
-        f.open(QIODevice::WriteOnly);
-        for (const auto &kv : set)
-            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
-    }
+    writeSetFile(file, set);
     const qint64 in = replyBytes(set);
     const double readLimit = lineMs(8 + in) + answerDelayMs;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/simmodem.h"
+
 #include <QString>
 #include <QVector>
 
@@ -16,6 +18,9 @@ struct Figure
 };
 
 QVector<Figure> measure(int answerDelayMs);
+
+// A parameter file of set, as velon-cli write takes it.
+void writeSetFile(const QString &path, const sim::ParamList &set);
 
 // One run of a program (its path first, then its arguments) with VELON_PORTS set to ports: its wall time,
 // its start included; a failure noted in note.

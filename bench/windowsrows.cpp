@@ -5,7 +5,6 @@
 #include "sim/simmodem.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -41,20 +40,16 @@ QVector<clifleet::Figure> measure(const QString &windowsBuild, int answerDelayMs
     QTemporaryDir dir;
     const QString file = dir.filePath("default.txt");
     const sim::ParamList set = sim::SimModem::defaultParams();
-    {
-        QFile f(file);
-        f.open(QIODevice::WriteOnly);
-        for (const auto &kv : set)
-            f.write((kv.first + "=" + kv.second + ";\n").toUtf8());
-    }
+    clifleet::writeSetFile(file, set);
     sim::SimModem modem;
     modem.setAnswerDelayMs(answerDelayMs);
     modem.start();
+    QString note;
+    // Wine's own start-up (its server, its services) is paid once, as on a desktop where Wine already runs;
+    // it also makes a fresh build's prefix, where the COM links go.
+    run({wineRun, exe, "--version"}, &note);
     sim::ComPorts ports(windowsBuild + "/wine-prefix");
     const QString com = ports.take(modem.slavePath());
-    QString note;
-    // Wine's own start-up (its server, its services) is paid once, as on a desktop where Wine already runs.
-    run({wineRun, exe, "--version"}, &note);
 
     const auto side = [&](const QStringList &args, const QString &what, double limit) {
         QVector<double> onLinux, underWine;
