@@ -111,7 +111,8 @@ private slots:
             QSKIP("no Windows build (scripts/setup-windows makes one)");
         // A fresh build has no Wine prefix, so no folder for the COM links, until a program first runs.
         QProcess first;
-        first.start(windowsBuild + "/wine-run", QStringList{windowsBuild + "/soft/velon-cli.exe", "--version"});
+        first.start(windowsBuild + "/wine-run",
+                    QStringList{windowsBuild + "/soft/velon-cli.exe", "--version"});
         QVERIFY(first.waitForFinished(300000));
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(QFileInfo::exists(windowsBuild + "/wine-prefix/dosdevices"));
