@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -86,6 +87,9 @@ class TestFileDialogs : public QObject
 
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> tempDir;
+    // Qt's file dialog keeps its history in a settings file whose place Qt fixes at its first use; kept here
+    // for the whole run, it is not written into a test's home after that home is gone.
+    QTemporaryDir dialogSettings;
     QString previousDir;
     QByteArray previousHome, previousConfig;
 
@@ -104,6 +108,12 @@ class TestFileDialogs : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(dialogSettings.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dialogSettings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dialogSettings.path());
+    }
     void init()
     {
         // The working directory (an installed program's own, unwritable) is not where the dialogs start: the
