@@ -85,8 +85,11 @@ struct WinSerialPort::Private
     QByteArray toSend;   // waiting for the writer
     qint64 sending = 0;  // handed to the driver, not yet taken by it
     qint64 handedOn = 0; // taken by the driver, not yet announced
+    // A failure stays until the port is closed (the thread that met it has ended); it is reported once.
     DWORD readFailure = 0;
     DWORD writeFailure = 0;
+    bool readReported = false;
+    bool writeReported = false;
     std::atomic<bool> notifyPosted{false};
 
     // This object's thread only.
@@ -203,20 +206,26 @@ void WinSerialPort::Private::writeLoop(WinSerialPort *q, quint64 forSession)
         DWORD done = 0;
         DWORD code = 0;
         const bool ok = transfer(false, chunk.data(), DWORD(chunk.size()), &done, &code);
+        bool failed = false;
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (stopping)
                 return;
             sending = 0;
             handedOn += done;
+            // An output purge aborts the write under way: what it had not sent is gone, the line is not.
+            const bool purged = !ok && code == ERROR_OPERATION_ABORTED;
             if (ok && done < DWORD(chunk.size()))
                 toSend.prepend(chunk.mid(int(done)));
-            if (!ok)
+            failed = !ok && !purged;
+            if (failed) {
                 writeFailure = code;
+                toSend.clear();
+            }
         }
         changed.notify_all();
         post(q, forSession);
-        if (!ok)
+        if (failed)
             return;
     }
 }
@@ -503,6 +512,7 @@ bool WinSerialPort::open(OpenMode mode)
     d->rx.clear();
     d->sending = d->handedOn = 0;
     d->readFailure = d->writeFailure = 0;
+    d->readReported = d->writeReported = false;
     d->notifyPosted = false;
     const quint64 session = ++d->session;
     QIODevice::open(mode);
@@ -579,8 +589,14 @@ void WinSerialPort::takeIn()
         got.swap(d->arrived);
         written = d->handedOn;
         d->handedOn = 0;
-        std::swap(readFailure, d->readFailure);
-        std::swap(writeFailure, d->writeFailure);
+        if (d->readFailure && !d->readReported) {
+            readFailure = d->readFailure;
+            d->readReported = true;
+        }
+        if (d->writeFailure && !d->writeReported) {
+            writeFailure = d->writeFailure;
+            d->writeReported = true;
+        }
     }
     if (!got.isEmpty()) {
         d->rx += got;

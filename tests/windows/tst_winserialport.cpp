@@ -124,6 +124,11 @@ void TestWinSerialPort::cases()
         // Once, not a stream of errors.
         QTest::qWait(200);
         QCOMPARE(errors.size(), 1);
+        // And it stays lost until the port is closed: writes fail rather than wait for ever, and so does a
+        // wait for a reply.
+        QTRY_COMPARE(port.write("IMEI;"), qint64(-1));
+        QCOMPARE(port.bytesToWrite(), qint64(0));
+        QVERIFY(!port.waitForReadyRead(-1));
         port.close();
         QVERIFY(!port.isOpen());
     } else if (which == "closed port writes nothing") {
