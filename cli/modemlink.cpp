@@ -44,6 +44,8 @@ void ModemLink::adopt(std::unique_ptr<SerialPort> answered)
     portLost = false;
     restartSeen = false;
     droppedTail.clear();
+    // What came in while the port waited for its turn is from before the work, as on a port opened for it.
+    port->clear(SerialPort::Input);
     watchPort();
 }
 
