@@ -129,7 +129,6 @@ Table parse(const QByteArray &bytes)
         }
         Row row;
         row.modem = line.cells.first().trimmed();
-        row.line = line.number;
         const QString modem = modemKey(row.modem);
         if (!row.modem.isEmpty() && modemLines.contains(modem)) {
             table.errors.append(QStringLiteral("строка %1: модем %2 уже назван в строке %3")

@@ -13,7 +13,6 @@ namespace valuestable {
 struct Row
 {
     QString modem; // the first cell
-    int line = 0;  // the file's line the row starts on
     QMap<QString, QString> values;
 };
 

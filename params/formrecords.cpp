@@ -98,9 +98,8 @@ public:
         const QStringList &keys = records::paramsKeyList();
         for (int i = 0; i < keys.size(); ++i) {
             const QString value = records::recordValue(keys.at(i), recordTexts.value(i));
-            // Telephone numbers and the password are one field, whatever they hold.
-            const bool whole = keys.at(i).contains("TEL") || keys.at(i) == "PASSET" ||
-                               keys.at(i) == "SETLOG" || keys.at(i) == "SETCSD";
+            // Telephone numbers and the password are one field, whatever they hold; so is SETCSD here.
+            const bool whole = records::hasOneField(keys.at(i)) || keys.at(i) == "SETCSD";
             fields.insert(keys.at(i), whole ? QStringList{value} : records::splitFields(value));
             texts.insert(keys.at(i), recordTexts.value(i));
         }
