@@ -189,7 +189,11 @@ private slots:
         reset("356938035643809");
         const Result underWine = run(true, args, modemCount);
 
-        QCOMPARE(underWine.status, onLinux.status);
+        QVERIFY2(underWine.status == onLinux.status,
+                 qPrintable(QString("status %1 under Wine, %2 on Linux; under Wine it said:\n%3%4")
+                                .arg(underWine.status)
+                                .arg(onLinux.status)
+                                .arg(QString::fromUtf8(underWine.out), QString::fromUtf8(underWine.err))));
         QString problem;
         QCOMPARE(comparable(underWine.out, true, windowsNames, underWine.work, &problem),
                  comparable(onLinux.out, false, linuxNames, onLinux.work, &problem));
