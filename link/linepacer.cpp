@@ -5,7 +5,9 @@
 
 #include "link/serialport.h"
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -13,17 +15,27 @@ namespace {
 
 // Waits with the event loop running until the monotonic clock reaches targetNs. A coarse timer may fire a
 // little early, and the idle time between records is owed whole; a whole millisecond more after each of
-// them would add up over a write, so the part of a millisecond left is waited out here (a sleep would not
-// do: Windows sleeps at least a whole millisecond). False when the application is quitting.
+// them would add up over a write, so the part of a millisecond left is slept. False when the application
+// is quitting.
 bool waitUntilNs(qint64 targetNs)
 {
     for (;;) {
         const qint64 left = targetNs - sendtiming::nowNs();
         if (left <= 0)
             return true;
-        if (left < 1000000)
-            QThread::yieldCurrentThread();
-        else if (!waitMs(int(left / 1000000)))
+        if (left < 1000000) {
+            QThread::usleep(ulong((left + 999) / 1000));
+            continue;
+        }
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QEventLoop loop;
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(int(left / 1000000));
+        loop.exec();
+        // Only the application's quit ends this loop before its timer.
+        if (timer.isActive())
             return false;
     }
 }
